@@ -1,0 +1,106 @@
+#include "memory.h"
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <new>
+
+#include "errors.h"
+
+namespace kvdib {
+
+namespace {
+
+int64_t liveAllocations = 0;
+int failCountdown = 0;
+
+// True when a test asked this call to fail.
+bool InjectedFailure() {
+    if (failCountdown <= 0) return false;
+    return --failCountdown == 0;
+}
+
+}  // namespace
+
+void GetMemory(int32_t size, MappingHandle& mapping, uint8_t*& bits, bool useFMO) {
+    if (size < 0) throw gfx::EOutOfMemory("GetMemory: Invalid Size");
+    // Zero bytes still get a real block, so that Bits is never null for a stored DIB.
+    const size_t length = size == 0 ? 1 : static_cast<size_t>(size);
+    if (!useFMO) {
+        if (InjectedFailure()) throw gfx::EOutOfMemory("Out of memory");
+        void* block = std::calloc(length, 1);
+        if (block == nullptr) throw gfx::EOutOfMemory("Out of memory");
+        mapping = MappingHandle{};
+        bits = static_cast<uint8_t*>(block);
+        ++liveAllocations;
+        return;
+    }
+    if (InjectedFailure()) throw gfx::EOutOfResources("GetMemory: Cannot Make File Mapping Object");
+    const int fd = ::memfd_create("kvdib", MFD_CLOEXEC);
+    if (fd < 0 || ::ftruncate(fd, static_cast<off_t>(length)) != 0) {
+        if (fd >= 0) ::close(fd);
+        throw gfx::EOutOfResources("GetMemory: Cannot Make File Mapping Object");
+    }
+    void* view = ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    if (view == MAP_FAILED) {
+        ::close(fd);
+        throw gfx::EOutOfResources("GetMemory: Cannot Make View of File Map");
+    }
+    mapping = MappingHandle{fd, length};
+    bits = static_cast<uint8_t*>(view);
+    ++liveAllocations;
+}
+
+void ReleaseMemory(const MappingHandle& mapping, uint8_t* bits, bool useFMO) {
+    if (bits == nullptr) return;
+    --liveAllocations;
+    if (!useFMO) {
+        std::free(bits);
+        return;
+    }
+    KVDIB_ASSERT(::munmap(bits, mapping.length) == 0, "ReleaseMemory: Failed To Unmap View of File map");
+    KVDIB_ASSERT(::close(mapping.fd) == 0, "ReleaseMemory: Failed To Close File Map");
+}
+
+int GetNumColors(int bitCount) {
+    switch (bitCount) {
+        case 1: return 2;
+        case 4: return 16;
+        case 8: return 256;
+        default: return 0;
+    }
+}
+
+int64_t DIBStride(int64_t width, int64_t bitCount) { return ((width * bitCount + 31) / 32) * 4; }
+
+std::optional<int32_t> CheckedDIBImageSize(int64_t width, int64_t rows, int64_t bitCount) {
+    // Widths and bit counts come from 32- and 16-bit header fields, so
+    // width * bitCount + 31 cannot overflow 64 bits; only the product with the
+    // row count needs the check.
+    if (width <= 0 || rows <= 0 || bitCount <= 0 || width > 0x7FFFFFFF || bitCount > 64) return std::nullopt;
+    int64_t size = 0;
+    if (__builtin_mul_overflow(DIBStride(width, bitCount), rows, &size) || size > kMaxDIBBytes) return std::nullopt;
+    return static_cast<int32_t>(size);
+}
+
+const char* PixelFormatName(TKvPixelFormat format) {
+    switch (format) {
+        case TKvPixelFormat::kvpf1Bit: return "kvpf1Bit";
+        case TKvPixelFormat::kvpf4Bit: return "kvpf4Bit";
+        case TKvPixelFormat::kvpf4BitRLE: return "kvpf4BitRLE";
+        case TKvPixelFormat::kvpf8Bit: return "kvpf8Bit";
+        case TKvPixelFormat::kvpf8BitRLE: return "kvpf8BitRLE";
+        case TKvPixelFormat::kvpf24Bit: return "kvpf24Bit";
+        case TKvPixelFormat::kvpfHalfTone: return "kvpfHalfTone";
+        case TKvPixelFormat::kvpfHalfToneBW: return "kvpfHalfToneBW";
+    }
+    return "?";
+}
+
+namespace testing {
+int64_t LiveAllocations() { return liveAllocations; }
+void FailAllocationAfter(int calls) { failCountdown = calls; }
+}  // namespace testing
+
+}  // namespace kvdib

@@ -1,0 +1,40 @@
+// The engine's only allocator of pixel memory, and the small helpers every part
+// of the engine uses. With UseFMO the memory is anonymous shared memory (a memfd
+// mapping), so a bitmap can view it in place; otherwise it is a zeroed heap block.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "dibinfos.h"
+
+namespace kvdib {
+
+// Allocates size bytes of zeroed pixel memory. UseFMO failures raise
+// EOutOfResources ("GetMemory: Cannot Make File Mapping Object" / "GetMemory:
+// Cannot Make View of File Map"); heap exhaustion raises EOutOfMemory. A
+// negative size raises EOutOfMemory.
+void GetMemory(int32_t size, MappingHandle& mapping, uint8_t*& bits, bool useFMO);
+// Frees what GetMemory gave with the same useFMO. Null bits release nothing.
+void ReleaseMemory(const MappingHandle& mapping, uint8_t* bits, bool useFMO);
+
+// 2, 16, 256 for 1, 4, 8 bits; 0 for anything else.
+int GetNumColors(int bitCount);
+
+// Row size of an uncompressed DIB, ((width * bitCount + 31) / 32) * 4, in 64 bits.
+int64_t DIBStride(int64_t width, int64_t bitCount);
+
+// The one checked place that turns header fields into a pixel-memory size:
+// stride(width, bitCount) * rows, or nothing when width or rows are not positive
+// or the product exceeds kMaxDIBBytes (BitsSize is a signed 32-bit field).
+constexpr int64_t kMaxDIBBytes = 0x7FFFFFFF;
+std::optional<int32_t> CheckedDIBImageSize(int64_t width, int64_t rows, int64_t bitCount);
+
+// Test support: the number of blocks GetMemory has handed out and not yet had
+// back, and a countdown that makes the n-th next GetMemory call fail (0: off).
+namespace testing {
+int64_t LiveAllocations();
+void FailAllocationAfter(int calls);  // calls = 1 fails the very next call
+}  // namespace testing
+
+}  // namespace kvdib
