@@ -11,7 +11,8 @@ packages=(
   # fonts: Latin and kana from one Japanese font
   fonts-ipafont-gothic
   # tests and benchmarks
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev qt6-svg-dev
+  desktop-file-utils appstream man-db groff-base dpkg-dev dbus at-spi2-core python3-pyatspi
   xvfb xauth xdotool xclip x11-utils imagemagick libjpeg-turbo-progs
 )
 

@@ -1,0 +1,148 @@
+#include "clipboard_io.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QMimeData>
+#include <QPainter>
+#include <QStringList>
+#include <cstring>
+
+#include "gfx/dibheaders.h"
+
+namespace morvi {
+
+namespace {
+
+const QStringList kBmpTypes = {QStringLiteral("image/bmp"), QStringLiteral("image/x-bmp"),
+                               QStringLiteral("image/x-MS-bmp"), QStringLiteral("image/x-ms-bmp")};
+
+struct MetafileType {
+    const char* mimeType;
+    const char* extension;
+};
+
+// Office suites publish their drawings under their own names; plain names follow.
+constexpr MetafileType kMetafileTypes[] = {
+    {"application/x-openoffice-emf;windows_formatname=\"Image EMF\"", "emf"},
+    {"image/emf", "emf"},
+    {"image/x-emf", "emf"},
+    {"application/x-openoffice-wmf;windows_formatname=\"Image WMF\"", "wmf"},
+    {"image/wmf", "wmf"},
+    {"image/x-wmf", "wmf"},
+    {"image/svg+xml", "svg"},
+};
+
+bool IsMetafileType(const QString& format) {
+    for (const MetafileType& type : kMetafileTypes) {
+        if (format == QLatin1String(type.mimeType)) return true;
+    }
+    return false;
+}
+
+// Raster types Qt can decode, other than the BMP types handled byte for byte.
+std::optional<QImage> DecodeRasterOffer(const QMimeData* mime) {
+    if (mime->hasImage()) {
+        const QImage image = qvariant_cast<QImage>(mime->imageData());
+        if (!image.isNull()) return image;
+    }
+    for (const QString& format : mime->formats()) {
+        if (!format.startsWith(QLatin1String("image/")) || IsMetafileType(format)) continue;
+        QByteArray bytes = mime->data(format);
+        QBuffer buffer(&bytes);
+        QImageReader reader(&buffer);
+        QImage image;
+        if (reader.read(&image) && !image.isNull()) return image;
+    }
+    return std::nullopt;
+}
+
+void PutU16(std::vector<uint8_t>& out, size_t at, uint16_t v) {
+    out[at] = static_cast<uint8_t>(v);
+    out[at + 1] = static_cast<uint8_t>(v >> 8);
+}
+
+void PutU32(std::vector<uint8_t>& out, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) out[at + static_cast<size_t>(i)] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+}  // namespace
+
+bool MimeClipboardSource::HasRaster() const {
+    if (mime_ == nullptr) return false;
+    if (mime_->hasImage()) return true;
+    for (const QString& format : mime_->formats()) {
+        if (format.startsWith(QLatin1String("image/")) && !IsMetafileType(format)) return true;
+    }
+    return false;
+}
+
+std::optional<MetafileOffer> MimeClipboardSource::Metafile() const {
+    if (mime_ == nullptr) return std::nullopt;
+    const QStringList formats = mime_->formats();
+    for (const MetafileType& type : kMetafileTypes) {
+        const QString name = QLatin1String(type.mimeType);
+        if (!formats.contains(name)) continue;
+        QByteArray bytes = mime_->data(name);
+        if (!bytes.isEmpty()) return MetafileOffer{name, QLatin1String(type.extension), bytes};
+    }
+    return std::nullopt;
+}
+
+bool MimeClipboardSource::HasFormat(uint16_t format) const {
+    if (format == gfx::CF_DIB || format == gfx::CF_BITMAP) return HasRaster();
+    if (format == gfx::CF_ENHMETAFILE || format == gfx::CF_METAFILEPICT) return Metafile().has_value();
+    return false;
+}
+
+std::optional<std::vector<uint8_t>> MimeClipboardSource::GetData(uint16_t format) const {
+    if (format != gfx::CF_DIB || mime_ == nullptr) return std::nullopt;
+    for (const QString& type : kBmpTypes) {
+        if (!mime_->hasFormat(type)) continue;
+        if (auto packed = PackedDIBFromBmpFile(mime_->data(type))) return packed;
+    }
+    if (const std::optional<QImage> image = DecodeRasterOffer(mime_)) return PackedDIBFromImage(*image);
+    return std::nullopt;
+}
+
+std::optional<std::vector<uint8_t>> PackedDIBFromBmpFile(const QByteArray& bmp) {
+    constexpr qsizetype kFileHeader = sizeof(gfx::BITMAPFILEHEADER);
+    if (bmp.size() <= kFileHeader || bmp[0] != 'B' || bmp[1] != 'M') return std::nullopt;
+    const auto* begin = reinterpret_cast<const uint8_t*>(bmp.constData());
+    return std::vector<uint8_t>(begin + kFileHeader, begin + bmp.size());
+}
+
+std::vector<uint8_t> PackedDIBFromImage(const QImage& source) {
+    QImage image(source.size(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        painter.drawImage(0, 0, source);
+    }
+    const uint32_t width = static_cast<uint32_t>(image.width());
+    const uint32_t height = static_cast<uint32_t>(image.height());
+    const size_t stride = ((static_cast<size_t>(width) * 3 + 3) / 4) * 4;
+    const size_t header = sizeof(gfx::BITMAPINFOHEADER);
+    std::vector<uint8_t> packed(header + stride * height, 0);
+    PutU32(packed, 0, static_cast<uint32_t>(header));
+    PutU32(packed, 4, width);
+    PutU32(packed, 8, height);
+    PutU16(packed, 12, 1);
+    PutU16(packed, 14, 24);
+    PutU32(packed, 16, gfx::BI_RGB);
+    PutU32(packed, 20, static_cast<uint32_t>(stride * height));
+    PutU32(packed, 24, 3780);
+    PutU32(packed, 28, 3780);
+    for (uint32_t y = 0; y < height; ++y) {
+        // Bottom-up: the last row of the picture comes first.
+        const auto* in = reinterpret_cast<const QRgb*>(image.constScanLine(static_cast<int>(height - 1 - y)));
+        uint8_t* out = packed.data() + header + stride * y;
+        for (uint32_t x = 0; x < width; ++x) {
+            out[3 * x] = static_cast<uint8_t>(qBlue(in[x]));
+            out[3 * x + 1] = static_cast<uint8_t>(qGreen(in[x]));
+            out[3 * x + 2] = static_cast<uint8_t>(qRed(in[x]));
+        }
+    }
+    return packed;
+}
+
+}  // namespace morvi
