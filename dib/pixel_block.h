@@ -1,0 +1,46 @@
+// Pixel memory on its way into a DIBInfos: taken with GetMemory, given back with
+// ReleaseMemory unless it has been handed over, so that every failure between
+// allocating and installing leaves nothing behind.
+#pragma once
+
+#include <cstdint>
+
+#include "dib/dibinfos.h"
+#include "dib/memory.h"
+
+namespace kvdib {
+
+class PixelBlock {
+public:
+    PixelBlock(int32_t size, bool useFMO) : size_(size), useFMO_(useFMO) { GetMemory(size, mapping_, bits_, useFMO); }
+    ~PixelBlock() {
+        try {
+            ReleaseMemory(mapping_, bits_, useFMO_);
+        } catch (...) {
+            // An unmap failure while an exception is already on its way out has
+            // nowhere to go; the original failure is the one worth reporting.
+        }
+    }
+    PixelBlock(const PixelBlock&) = delete;
+    PixelBlock& operator=(const PixelBlock&) = delete;
+
+    uint8_t* Bits() const { return bits_; }
+    int32_t Size() const { return size_; }
+
+    // Gives the memory to infos (BitsSize, Mapping, Bits); this block then owns nothing.
+    void HandOver(DIBInfos& infos) {
+        infos.BitsSize = size_;
+        infos.Mapping = mapping_;
+        infos.Bits = bits_;
+        mapping_ = MappingHandle{};
+        bits_ = nullptr;
+    }
+
+private:
+    int32_t size_;
+    bool useFMO_;
+    MappingHandle mapping_;
+    uint8_t* bits_ = nullptr;
+};
+
+}  // namespace kvdib
