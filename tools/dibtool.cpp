@@ -62,21 +62,23 @@ std::optional<gfx::Color> ParseMono(const std::string& text) {
     return gfx::RGB(static_cast<uint8_t>(rgb >> 16), static_cast<uint8_t>(rgb >> 8), static_cast<uint8_t>(rgb));
 }
 
-std::unique_ptr<TKvInternalDIB> LoadBmp(const std::string& path) {
-    auto dib = std::make_unique<TKvInternalDIB>(kvdib::DefaultUseFMO);
+// Loading and saving go through the graphic class, as the program's own do.
+std::unique_ptr<kvdib::TKvDIB> LoadBmp(const std::string& path) {
+    auto dib = std::make_unique<kvdib::TKvDIB>();
     gfx::FileStream in(path, gfx::FileStream::Mode::Read);
     dib->LoadFromStream(in);
     return dib;
 }
 
-void SaveBmp(const TKvInternalDIB& dib, const std::string& path) {
+void SaveBmp(const kvdib::TKvDIB& dib, const std::string& path) {
     gfx::SaveFileAtomically(path, [&dib](gfx::Stream& out) { dib.SaveToStream(out); });
 }
 
 int Info(const std::vector<std::string>& args) {
     if (args.size() != 1) throw UsageError("dibtool info: expected FILE");
     const auto dib = LoadBmp(args[0]);
-    const gfx::BITMAPINFOHEADER& h = dib->DIBInfos.Header;
+    const TKvInternalDIB& storage = *dib->InternalDIB;
+    const gfx::BITMAPINFOHEADER& h = storage.DIBInfos.Header;
     // Everything is worked out before anything is printed, so that a picture
     // whose format is illegal prints nothing on stdout.
     const char* format = kvdib::PixelFormatName(dib->GetPixelFormat());
@@ -86,7 +88,7 @@ int Info(const std::vector<std::string>& args) {
         << "bitcount=" << h.biBitCount << "\n"
         << "compression=" << h.biCompression << "\n"
         << "clrused=" << h.biClrUsed << "\n"
-        << "bitssize=" << dib->DIBInfos.BitsSize << "\n"
+        << "bitssize=" << storage.DIBInfos.BitsSize << "\n"
         << "format=" << format << "\n";
     std::cout << out.str() << std::flush;
     return 0;
@@ -115,11 +117,8 @@ int Convert(const std::vector<std::string>& args) {
         }
     }
 
-    kvdib::TKvDIB dib;
-    {
-        gfx::FileStream in(args[0], gfx::FileStream::Mode::Read);
-        dib.LoadFromStream(in);
-    }
+    const auto loaded = LoadBmp(args[0]);
+    kvdib::TKvDIB& dib = *loaded;
     dib.ConvertQuality = quality;
     dib.MonoColor = mono;
     if (progress) {
@@ -133,15 +132,15 @@ int Convert(const std::vector<std::string>& args) {
     }
     // The same format is no conversion: OUT is the input saved again.
     dib.SetPixelFormat(*target);
-    gfx::SaveFileAtomically(args[1], [&dib](gfx::Stream& out) { dib.SaveToStream(out); });
+    SaveBmp(dib, args[1]);
     return 0;
 }
 
 int ClipIn(const std::vector<std::string>& args) {
     if (args.size() != 2) throw UsageError("dibtool clip-in: expected IN OUT");
     const std::vector<uint8_t> block = gfx::ReadWholeFile(args[0]);
-    TKvInternalDIB dib(kvdib::DefaultUseFMO);
-    dib.LoadFromClipboardFormat(block);
+    kvdib::TKvDIB dib;
+    dib.LoadFromClipboardFormat(gfx::CF_DIB, &block, nullptr);
     SaveBmp(dib, args[1]);
     return 0;
 }
@@ -149,7 +148,10 @@ int ClipIn(const std::vector<std::string>& args) {
 int ClipOut(const std::vector<std::string>& args) {
     if (args.size() != 2) throw UsageError("dibtool clip-out: expected IN OUT");
     const auto dib = LoadBmp(args[0]);
-    const std::vector<uint8_t> packed = dib->SaveToClipboardFormat();
+    uint16_t format = 0;
+    std::vector<uint8_t> packed;
+    gfx::HPALETTE palette;
+    dib->SaveToClipboardFormat(format, packed, palette);
     gfx::SaveFileAtomically(args[1], [&packed](gfx::Stream& out) { out.WriteBuffer(packed.data(), packed.size()); });
     return 0;
 }

@@ -1,0 +1,70 @@
+#include "dib/convert_common.h"
+
+#include <cstdlib>
+
+#include "dib/errors.h"
+#include "gfx/exceptions.h"
+
+namespace kvdib {
+
+PlainLayout LayoutFor(const BITMAPINFOHEADER& header, int bitCount, const char* routine) {
+    const int64_t rows = std::llabs(static_cast<int64_t>(header.biHeight));
+    KVDIB_ASSERT(header.biWidth > 0 && rows > 0, std::string(routine) + ": Invalid DIB Size");
+    const auto size = CheckedDIBImageSize(header.biWidth, rows, bitCount);
+    // The source fits in memory, but a wider result (1 bit to 24 bits) may not
+    // fit a 32-bit size; that is a failure to get memory, not a broken picture.
+    if (!size) throw gfx::EOutOfMemory(std::string(routine) + ": Picture Too Large");
+    return {header.biWidth, static_cast<int32_t>(rows), DIBStride(header.biWidth, bitCount), *size};
+}
+
+PlainLayout SourceLayout(const DIBInfos& source, const char* routine) {
+    const PlainLayout layout = LayoutFor(source.Header, source.Header.biBitCount, routine);
+    KVDIB_ASSERT(source.Bits != nullptr && source.BitsSize >= layout.size,
+                 std::string(routine) + ": Pixel Memory Too Small");
+    return layout;
+}
+
+PixelMemory::PixelMemory(int32_t size, bool useFMO) : size_(size), useFMO_(useFMO) {
+    GetMemory(size, mapping_, bits_, useFMO);
+}
+
+PixelMemory::~PixelMemory() {
+    if (bits_ == nullptr) return;
+    try {
+        ReleaseMemory(mapping_, bits_, useFMO_);
+    } catch (...) {
+        // A failed unmap while unwinding cannot be reported twice; the original
+        // failure is the one the caller sees.
+    }
+}
+
+void PixelMemory::InstallInto(DIBInfos& info) {
+    info.BitsSize = size_;
+    info.Mapping = mapping_;
+    info.Bits = bits_;
+    bits_ = nullptr;
+    mapping_ = MappingHandle{};
+}
+
+PixelsGuard::~PixelsGuard() {
+    if (info_ == nullptr || info_->Bits == nullptr) return;
+    try {
+        ReleaseMemory(info_->Mapping, info_->Bits, useFMO_);
+    } catch (...) {
+        // See PixelMemory: the failure already on its way wins.
+    }
+    info_->Bits = nullptr;
+    info_->Mapping = MappingHandle{};
+    info_->BitsSize = 0;
+}
+
+DIBInfos PlainResult(const DIBInfos& source, PixelMemory& memory, int bitCount) {
+    DIBInfos result = source;
+    memory.InstallInto(result);
+    result.Header.biBitCount = static_cast<uint16_t>(bitCount);
+    result.Header.biCompression = gfx::BI_RGB;
+    result.Header.biSizeImage = 0;
+    return result;
+}
+
+}  // namespace kvdib
