@@ -2,7 +2,10 @@
 // a palette for the indexed ones, row access and a canvas. 32-bit BGRX is the
 // device format (what a window shows and what working images use). A bitmap may
 // also wrap memory it does not own (a DIB section over an engine storage), with a
-// negative stride for bottom-up rows.
+// negative stride for bottom-up rows. Copies share their pixels until one of
+// them is written through a non-const accessor (ScanLine, SetPixel, the canvas),
+// as QImage does; a row pointer taken before a copy is made must not be written
+// through afterwards.
 #pragma once
 
 #include <cstddef>
@@ -20,6 +23,10 @@ enum class PixelFormat { pf1bit, pf4bit, pf8bit, pf16bit, pf24bit, pf32bit };
 constexpr PixelFormat pfDevice = PixelFormat::pf32bit;
 
 int BitsPerPixel(PixelFormat format);
+bool IsIndexed(PixelFormat format);
+// The largest pixel block one bitmap may hold; larger sizes are refused before
+// anything is allocated.
+constexpr uint64_t kMaxBitmapBytes = uint64_t{1} << 32;
 // Bytes of one row padded to four bytes; throws EOutOfMemory when it overflows.
 size_t RowBytes(PixelFormat format, int32_t width);
 
@@ -40,7 +47,8 @@ public:
     static std::unique_ptr<Bitmap> Wrap(uint8_t* topRow, int32_t width, int32_t height, PixelFormat format,
                                         ptrdiff_t stride, HPALETTE palette = nullptr);
 
-    // Deep copy: pixels, format and palette (a wrapped view copies into owned memory).
+    // Copy: pixels, format and palette (a wrapped view copies into owned memory;
+    // owned pixels are shared until either bitmap is written).
     std::unique_ptr<Graphic> Clone() const override;
     std::unique_ptr<Bitmap> CloneBitmap() const;
     std::string ClassName() const override { return "TBitmap"; }
@@ -69,18 +77,28 @@ public:
     // the 16 VGA colours, a 256-colour halftone table).
     std::vector<RGBQuad> ColorTable() const;
 
+    // The non-const accessor first gives the bitmap pixels of its own when they are shared.
     uint8_t* ScanLine(int32_t y);
     const uint8_t* ScanLine(int32_t y) const;
     ptrdiff_t Stride() const { return stride_; }
     bool OwnsMemory() const { return !external_; }
+    // True while another bitmap shares these pixels.
+    bool SharesPixels() const;
+    // Shows the pixels of source (same size and format, both owning their memory),
+    // shared until either is written; the palette stays. Returns false, changing
+    // nothing, when the two do not match. A drawing of a whole bitmap at 1:1
+    // onto a whole bitmap uses it instead of copying.
+    bool SharePixelsOf(const Bitmap& source);
 
     // The colour at a pixel, and writing one (indexed formats take the nearest entry).
+    // Outside the bitmap Pixel gives 0xFFFFFFFF (GDI's CLR_INVALID) and SetPixel does nothing.
     Color Pixel(int32_t x, int32_t y) const;
     void SetPixel(int32_t x, int32_t y, Color color);
 
     Canvas& GetCanvas();
 
-    // Draws the bitmap with the high-quality resampler.
+    // Draws the bitmap with the canvas's stretch mode (high quality unless the
+    // caller chose nearest neighbour).
     void Draw(Canvas& canvas, const Rect& rect) const override;
     // BMP: saving writes a plain BMP of the bitmap's own format; loading uses the
     // decoder installed by the Qt side (SetStreamDecoder) and throws
@@ -92,13 +110,20 @@ public:
     static void SetStreamDecoder(StreamDecoder decoder);
 
 private:
-    void Allocate(int32_t width, int32_t height, PixelFormat format);
+    // Filling a whole shared bitmap takes fresh pixels instead of copying the shared ones.
+    friend class Canvas;
+    struct PixelBlock;
+    void Allocate(int32_t width, int32_t height, PixelFormat format, bool zeroed = true);
+    void Detach();
+    // Takes over another bitmap's pixels, format and palette (not its canvas or events).
+    void Adopt(Bitmap& other);
+    void CopyFrom(const Bitmap& source);
 
     int32_t width_ = 0;
     int32_t height_ = 0;
     PixelFormat format_ = pfDevice;
     ptrdiff_t stride_ = 0;
-    std::vector<uint8_t> storage_;
+    std::shared_ptr<PixelBlock> storage_;
     uint8_t* top_ = nullptr;  // start of row 0
     bool external_ = false;
     HPALETTE palette_;

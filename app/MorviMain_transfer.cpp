@@ -1,0 +1,245 @@
+// TMorviMain: building the output picture, copy to and paste from the system
+// clipboard, and saving it as BMP or JPEG.
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMimeData>
+
+#include "app/MorviMain_u.h"
+#include "app/clipboard_io.h"
+#include "app/output_file.h"
+#include "app/output_size.h"
+#include "app/paste_rules.h"
+#include "dib/kvdib.h"
+#include "gfx/bitmap.h"
+#include "gfx/canvas.h"
+#include "gfx/exceptions.h"
+#include "gfx/picture.h"
+#include "gfx/qt/qimage_bridge.h"
+#include "gfx/qt/svg_graphic.h"
+#include "gfx/stream.h"
+
+namespace morvi {
+
+namespace {
+
+// A size box that does not hold a whole number stands for 100 pixels.
+constexpr int32_t kSizeFallback = 100;
+// The largest output picture that is built: 2^28 pixels, 1 GiB in the device format.
+constexpr int64_t kMaxOutputPixels = int64_t{1} << 28;
+
+const QString kWarning = QStringLiteral("警告");
+
+// The extension with its dot, in lower case; empty when the name has none.
+QString LowerExtension(const QString& path) {
+    const QString name = QFileInfo(path).fileName();
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? QString() : name.mid(dot).toLower();
+}
+
+QString WithBmpExtension(const QString& path) {
+    const QFileInfo info(path);
+    const QString name = info.fileName();
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    const QString stem = dot < 0 ? name : name.left(dot);
+    const qsizetype folderLength = path.size() - name.size();
+    return path.left(folderLength) + stem + QStringLiteral(".bmp");
+}
+
+}  // namespace
+
+void TMorviMain::Warn(const QString& text) {
+    interaction_.Beep();
+    interaction_.MessageBox(kWarning, text, BoxIcon::Warning, BoxButtons::Ok);
+}
+
+const gfx::Bitmap* TMorviMain::ComposeOutput() {
+    // 1.
+    const int32_t width = SizeTextOr(Edit1->text().toStdString(), kSizeFallback);
+    const int32_t height = SizeTextOr(Edit2->text().toStdString(), kSizeFallback);
+    // An output of no size, or one that could not be held, is refused before
+    // anything is drawn: nothing reaches the clipboard or the disk.
+    if (width <= 0 || height <= 0) {
+        Warn(QStringLiteral("出力サイズ（幅と高さ）には 1 以上の数を指定してください。"));
+        return nullptr;
+    }
+    if (static_cast<int64_t>(width) * height > kMaxOutputPixels) {
+        Warn(QStringLiteral("出力サイズ %1 x %2 は大きすぎるため、画像を作れません。").arg(width).arg(height));
+        return nullptr;
+    }
+    // 2. A white bitmap of the output size.
+    Image2->resize(width, height);
+    gfx::Canvas& work = Image2->Canvas();
+    work.brushColor = gfx::clWhite;
+    work.FillRect({0, 0, width, height});
+    work.copyMode = gfx::CopyMode::SrcCopy;
+    Image2->SetBitmapSize(width, height);
+    // 3.
+    if (const gfx::Graphic* graphic = state_.SourcePicture->GetGraphic()) {
+        Image2->Canvas().StretchDraw({0, 0, width, height}, *graphic);
+    }
+    // 4. A region of no width or height counts as no region.
+    const gfx::Rect& selection = state_.SelectionRect;
+    const int32_t regionWidth = std::abs(selection.right - selection.left);
+    const int32_t regionHeight = std::abs(selection.bottom - selection.top);
+    if (state_.SelectionActive == 1 && regionWidth > 0 && regionHeight > 0) {
+        Image4->ClearPicture();
+        Image4->resize(regionWidth, regionHeight);
+        Image4->SetBitmapSize(regionWidth, regionHeight);
+        // A region dragged leftwards or upwards is handed on upright.
+        const gfx::Rect upright{std::min(selection.left, selection.right), std::min(selection.top, selection.bottom),
+                                std::max(selection.left, selection.right), std::max(selection.top, selection.bottom)};
+        Image4->Canvas().CopyRect({0, 0, regionWidth, regionHeight}, Image2->Canvas(), upright);
+        return &Image4->Bitmap();
+    }
+    // 5.
+    return &Image2->Bitmap();
+}
+
+void TMorviMain::Button1Click() {
+    // 1.
+    if (Image1->Tag() == -1) {
+        Warn(QStringLiteral("転送する画像がありません。"));
+        return;
+    }
+    // 2.
+    const gfx::Bitmap* output = ComposeOutput();
+    if (output == nullptr) return;
+    // 3. Other programs read it as image/png or image/bmp.
+    QGuiApplication::clipboard()->setImage(gfx::ToQImage(*output));
+    // 4.
+    MenuSelectClearClick();
+    // 5.
+    StatusBar1->SetPanelText(0, QStringLiteral("ｸﾘｯﾌﾟﾎﾞｰﾄﾞへ画像を転送しました。"));
+}
+
+void TMorviMain::Button2Click() {
+    const QMimeData* offer = QGuiApplication::clipboard()->mimeData();
+    const MimeClipboardSource clipboard(offer);
+    const std::optional<MetafileOffer> metafile = clipboard.Metafile();
+    // 1.
+    if (!clipboard.HasRaster() && !metafile) {
+        Warn(QStringLiteral("ｸﾘｯﾌﾟﾎﾞｰﾄﾞには画像ﾃﾞｰﾀがありません。"));
+        return;
+    }
+    // 2.
+    Button3Click();
+    // 3.
+    Image1->SetTag(1);
+    gfx::Canvas& preview = Image1->Canvas();
+    preview.brushColor = gfx::clWhite;
+    preview.FillRect({0, 0, Panel1->width() - 2, Panel1->height() - 2});
+    Image1->Changed();
+    if (clipboard.HasFormat(gfx::CF_DIB)) {
+        // 4. Through the engine's clipboard reader.
+        try {
+            kvdib::TKvDIB dib;
+            dib.AssignFromClipboard(clipboard);
+            dib.AssignTo(state_.SourcePicture->GetBitmap());
+        } catch (const gfx::EOutOfResources&) {
+            // The engine ran out of system resources: the picture is taken the
+            // framework's own way instead.
+            const QImage image = qvariant_cast<QImage>(offer->imageData());
+            if (image.isNull()) throw;
+            state_.SourcePicture->SetGraphic(gfx::FromQImage(image));
+        }
+    } else {
+        // 5. Only a metafile: rendered with its long side in 1600 to 2000 pixels.
+        interaction_.Beep();
+        interaction_.MessageBox(QStringLiteral("情報"),
+                                QStringLiteral("ｸﾘｯﾌﾟﾎﾞｰﾄﾞには、ﾒﾀﾌｧｲﾙ画像しか無いため\n"
+                                               "長手のｻｲｽﾞを 1600 ～ 2000 の間に調整\nして取り込みます。"),
+                                BoxIcon::Information, BoxButtons::Ok);
+        // Drawings offered as SVG are read like a metafile; WMF and EMF go to the
+        // graphic registered for their extension.
+        std::unique_ptr<gfx::Graphic> graphic =
+            metafile->extension == QStringLiteral("svg")
+                ? std::make_unique<gfx::SvgGraphic>()
+                : gfx::PictureRegistry::CreateForExtension(metafile->extension.toStdString());
+        if (!graphic) throw gfx::EInvalidGraphic("この形式のメタファイルは取り込めません。");
+        gfx::MemoryStream stream(std::span<const uint8_t>(
+            reinterpret_cast<const uint8_t*>(metafile->bytes.constData()), static_cast<size_t>(metafile->bytes.size())));
+        graphic->LoadFromStream(stream);
+        const std::optional<PixelSize> size = LongSideRule(graphic->Width(), graphic->Height());
+        if (!size) {
+            Image1->SetTag(-1);
+            Image1->ClearPicture();
+            Warn(QStringLiteral("ﾒﾀﾌｧｲﾙの幅か高さが 0 のため取り込めません。"));
+            return;
+        }
+        state_.SourcePicture->SetGraphic(std::move(graphic));
+        Image2->resize(size->width, size->height);
+        gfx::Canvas& work = Image2->Canvas();
+        work.brushColor = gfx::clWhite;
+        work.FillRect({0, 0, size->width, size->height});
+        work.copyMode = gfx::CopyMode::SrcCopy;
+        Image2->SetBitmapSize(size->width, size->height);
+        Image2->Canvas().StretchDraw({0, 0, size->width, size->height}, *state_.SourcePicture->GetGraphic());
+        state_.SourcePicture->Assign(Image2->Bitmap());
+    }
+    // 6.
+    RefreshPreview();
+}
+
+void TMorviMain::ClipClearClick() { QGuiApplication::clipboard()->clear(); }
+
+void TMorviMain::SpeedButton2Click() {
+    // 1.
+    if (Image1->Tag() == -1) {
+        Warn(QStringLiteral("保存する画像がありません。"));
+        return;
+    }
+    // 2. The target and the file type.
+    if (state_.CurrentFileName.isEmpty()) {
+        if (state_.SaveDirectory.isEmpty()) state_.SaveDirectory = QDir::currentPath();
+        if (!state_.SaveDirectory.endsWith(QLatin1Char('/'))) state_.SaveDirectory += QLatin1Char('/');
+        SaveRequest request;
+        request.title = QStringLiteral("画像をﾌｧｲﾙに保存 ( クエロ )");
+        request.directory = state_.SaveDirectory;
+        request.fileName = QStringLiteral("picture");
+        request.filters = {QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ (*.bmp)"), QStringLiteral("Jpegﾌｧｲﾙ (*.jpg)")};
+        request.filterIndex = 2;
+        request.defaultSuffix = QStringLiteral("jpg");
+        const std::optional<SaveAnswer> answer = interaction_.SaveFile(request);
+        if (!answer) return;
+        state_.CurrentFileName = answer->path;
+        // The chosen filter decides the type, not the name's extension.
+        SetTagOf(SpeedButton2, answer->filterIndex == 1 ? 1 : 2);
+    } else {
+        const QString extension = LowerExtension(state_.CurrentFileName);
+        if (extension == QStringLiteral(".jpg")) {
+            SetTagOf(SpeedButton2, 2);
+        } else {
+            SetTagOf(SpeedButton2, 1);
+            if (extension != QStringLiteral(".bmp")) {
+                Warn(QStringLiteral("元画像は BMP,JPG 以外のため\nBMP で保存します。"));
+                state_.CurrentFileName = WithBmpExtension(state_.CurrentFileName);
+            }
+        }
+    }
+    // 3.
+    if (TagOf(Ikkatsu) != 1 && QFileInfo::exists(state_.CurrentFileName)) {
+        const BoxAnswer answer = interaction_.MessageBox(
+            kWarning, state_.CurrentFileName + QStringLiteral(" ﾌｧｲﾙは既に存在します。\n上書きしますか？"),
+            BoxIcon::Warning, BoxButtons::YesNo);
+        if (answer != BoxAnswer::Yes) return;
+    }
+    // 4.
+    const gfx::Bitmap* output = ComposeOutput();
+    if (output == nullptr) return;
+    // 5. Written to a temporary file first: a failure leaves the old file as it was.
+    const SaveType type = TagOf(SpeedButton2) == 2 ? SaveType::Jpeg : SaveType::Bmp;
+    WriteOutputPicture(*output, QFile::encodeName(state_.CurrentFileName).toStdString(), type);
+    if (type == SaveType::Jpeg) state_.SaveDirectory = QFileInfo(state_.CurrentFileName).absolutePath() + QLatin1Char('/');
+    // 6.
+    StatusBar1->SetPanelText(0, state_.CurrentFileName + QStringLiteral(" を保存しました。"));
+}
+
+void TMorviMain::SpeedButton3Click() {
+    state_.CurrentFileName.clear();
+    SpeedButton2Click();
+}
+
+}  // namespace morvi

@@ -1,0 +1,194 @@
+// The main window TMorviMain: its controls and menu, the session state every
+// command reads and writes, and one handler per event. Handlers are named after
+// their control and event; the ones of commands that arrive later are present
+// and empty so that every button and menu item already has its place.
+#pragma once
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <QString>
+#include <QStringList>
+#include <QToolButton>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "app/image_control.h"
+#include "app/interaction.h"
+#include "app/status_panels.h"
+#include "app/updown_control.h"
+#include "gfx/picture.h"
+#include "gfx/types.h"
+
+namespace tone {
+class TABitmap;
+}
+
+namespace morvi {
+
+// The session: one instance for the life of the window.
+struct SessionState {
+    std::unique_ptr<gfx::Picture> SourcePicture;
+    int32_t PictureWidth = 0;
+    int32_t PictureHeight = 0;
+    int32_t AspectPercent = 1;
+    QString CurrentFileName;
+    QString OpenDirectory;
+    QString SaveDirectory;
+    gfx::Rect SelectionRect;   // output pixels, not normalised
+    uint8_t SelectionActive = 0;
+    gfx::Point DragEndPoint;   // overlay pixels
+    QString VersionText;
+};
+
+class TMorviMain : public QMainWindow {
+    Q_OBJECT
+public:
+    // The client part below the menu bar.
+    static constexpr int kClientWidth = 417;
+    static constexpr int kClientHeight = 480;
+
+    // arguments: the command line without the program name.
+    TMorviMain(Interaction& interaction, const QStringList& arguments, QWidget* parent = nullptr);
+    ~TMorviMain() override;
+
+    const SessionState& Session() const { return state_; }
+
+    // The load sequence; throws what the picture loader throws. The batch keeps
+    // the magnification (resetMagnification false).
+    void LoadPictureFile(const QString& path, bool normalise, bool resetMagnification = true);
+    void RefreshPreview();
+    // The drop of files on the window: only the first path counts.
+    void WMDropFiles(const QStringList& paths);
+
+    // Runs a handler the way the event loop would: an error that escapes it goes
+    // to the standard error box and the program goes on.
+    template <class Handler>
+    void RunHandler(Handler&& handler);
+
+public slots:
+    // Loading and preview.
+    void SpeedButton1Click();
+    void Button3Click();
+    void MenuGazouClearClick();
+    // Output size and magnification.
+    void UpDown1Click();
+    void Button7Click();
+    void Edit1Enter();
+    void Edit2Enter();
+    void Edit1Change();
+    void Edit2Change();
+    void Edit1Exit();
+    void Edit2Exit();
+    // Region selection.
+    void MenuSelectClearClick();
+    void Image3MouseDown(int x, int y);
+    void Image3MouseMove(int x, int y);
+    void Image3MouseUp(int x, int y);
+    // End.
+    void MenuFileEndClick();
+
+    // Commands whose work arrives with later parts of the program.
+    void Button1Click();
+    void Button2Click();
+    void SpeedButton2Click();
+    void SpeedButton3Click();
+    void MenuFileSaveClick();
+    void MenuFileSaveAsClick();
+    void IkkatsuClick();
+    void MenuEditPasteClick();
+    void MenuEditCopyClick();
+    void ClipClearClick();
+    void MenuGazoLeftClick();
+    void MenuGazoRightClick();
+    void MenuGazoFlipClick();
+    void ReverseHClick();
+    void ReverseVClick();
+    void LightUpClick();
+    void LightDownClick();
+    void ContrastUpClick();
+    void ContrastDownClick();
+    void MonoClick();
+    void DocViewClick();
+    void HisViewClick();
+    void MenuHelpVerClick();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void BuildControls();
+    void BuildMenu();
+    void ConnectEvents();
+    void FixClientSize();
+    void FormCreate(const QStringList& arguments);
+    void FormCloseQuery();
+    bool IsSupportedPictureFile(const QString& path) const;
+    void SetStatusHint(const QString& hint);
+    void SetAutoSizedText(QLabel* label, const QString& text);
+    // Beep and the warning box with one OK button.
+    void Warn(const QString& text);
+    // The output picture at the size in the size boxes, cut to the marked region:
+    // Image4's bitmap with a region, Image2's without. Null when the size cannot
+    // give a picture (the user has been told).
+    const gfx::Bitmap* ComposeOutput();
+    void RotatePicture(int angle);
+    void MirrorPicture(bool horizontal);
+    void ApplyTone(const QString& noPictureText,
+                   const std::function<void(tone::TABitmap&, gfx::Bitmap&)>& operation);
+    void ReportError(const QString& message);
+
+    Interaction& interaction_;
+    SessionState state_;
+
+    QWidget* client_ = nullptr;
+    QToolButton* SpeedButton1 = nullptr;
+    QToolButton* SpeedButton2 = nullptr;
+    QToolButton* SpeedButton3 = nullptr;
+    QPushButton* Button1 = nullptr;
+    QPushButton* Button2 = nullptr;
+    QPushButton* Button3 = nullptr;
+    QPushButton* Button7 = nullptr;
+    QLabel* Panel1 = nullptr;
+    ImageControl* Image1 = nullptr;
+    ImageControl* Image2 = nullptr;
+    ImageControl* Image3 = nullptr;
+    ImageControl* Image4 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QCheckBox* CheckBox1 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QLineEdit* Edit2 = nullptr;
+    QLineEdit* Edit3 = nullptr;
+    UpDownControl* UpDown1 = nullptr;
+    StatusPanels* StatusBar1 = nullptr;
+    QAction* Ikkatsu = nullptr;
+};
+
+// Controls that are not image controls keep their integer tag as the dynamic
+// property "Tag", so that it can be read wherever the control can be found.
+int TagOf(const QObject* control);
+void SetTagOf(QObject* control, int tag);
+
+template <class Handler>
+void TMorviMain::RunHandler(Handler&& handler)
+{
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        ReportError(QString::fromUtf8(error.what()));
+    }
+}
+
+}  // namespace morvi

@@ -1,0 +1,47 @@
+// The program: check for a display, set up the Qt application in Japanese, show
+// the main window with the command line, run until it closes.
+#include <QApplication>
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+#include <cstdio>
+
+#include "app/MorviMain_u.h"
+#include "app/display_check.h"
+#include "app/qt_interaction.h"
+#include "app/app_icon.h"
+#include "dib/kvdib.h"
+#include "gfx/qt/formats.h"
+
+int main(int argc, char* argv[])
+{
+    if (const std::string problem = morvi::DisplayProblem(); !problem.empty()) {
+        std::fprintf(stderr, "%s\n", problem.c_str());
+        return 1;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Morvi"));
+    QApplication::setApplicationDisplayName(QStringLiteral("モルビ"));
+
+    // Qt's own dialogs and standard buttons speak Japanese like the rest.
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtTranslator);
+    }
+
+    QApplication::setWindowIcon(QIcon(morvi::ApplicationIconPixmap(QSize(256, 256))));
+
+    gfx::RegisterStandardFormats();
+    kvdib::RegisterKvDIB();
+
+    morvi::QtInteraction interaction;
+    QStringList arguments = QApplication::arguments();
+    arguments.removeFirst();
+    morvi::TMorviMain window(interaction, arguments);
+    interaction.SetOwner(&window);
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,61 @@
+// JPEG pictures through libjpeg: a graphic that decodes a JPEG stream into a
+// device-format bitmap, draws it with the resampler and encodes a bitmap as a
+// baseline colour JPEG. Errors of the library become EInvalidGraphic.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "bitmap.h"
+#include "graphic.h"
+
+namespace gfx {
+
+class Stream;
+
+constexpr int kDefaultJpegQuality = 90;
+// The largest picture the decoder accepts (pixels); a header that claims more is
+// refused before anything is allocated.
+constexpr uint64_t kMaxJpegPixels = uint64_t{1} << 28;
+
+// Decodes the JPEG data from the stream's position to its end into a 32-bit
+// (BGRX) bitmap. Grayscale and CMYK pictures come out as colour.
+std::unique_ptr<Bitmap> ReadJpeg(Stream& stream);
+std::unique_ptr<Bitmap> ReadJpeg(const uint8_t* data, size_t size);
+// Encodes a bitmap of any format as a baseline colour JPEG of the given quality.
+void WriteJpeg(const Bitmap& bitmap, Stream& stream, int quality = kDefaultJpegQuality);
+
+class JpegImage : public Graphic {
+public:
+    JpegImage();
+    ~JpegImage() override;
+
+    std::unique_ptr<Graphic> Clone() const override;
+    std::string ClassName() const override { return "TJPEGImage"; }
+
+    int32_t Width() const override { return bitmap_->Width(); }
+    int32_t Height() const override { return bitmap_->Height(); }
+    bool Empty() const override { return bitmap_->Empty(); }
+
+    // Draws the decoded picture with the canvas's stretch mode.
+    void Draw(Canvas& canvas, const Rect& rect) const override;
+    void LoadFromStream(Stream& stream) override;
+    // Writes the data as it was read when the picture has not been changed since,
+    // otherwise encodes the bitmap at Quality.
+    void SaveToStream(Stream& stream) const override;
+
+    // From a Bitmap (its pixels are taken, to be encoded when saved) or another JpegImage.
+    void Assign(const Graphic* source) override;
+    // To a Bitmap: the decoded pixels in the device format.
+    void AssignTo(Graphic& dest) const override;
+
+    const Bitmap& Pixels() const { return *bitmap_; }
+    int Quality = kDefaultJpegQuality;
+
+private:
+    std::unique_ptr<Bitmap> bitmap_;
+    std::vector<uint8_t> data_;  // the stream as read; empty once the picture is changed
+};
+
+}  // namespace gfx

@@ -1,0 +1,249 @@
+#include "resample.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "bitmap.h"
+#include "pixels.h"
+
+namespace gfx {
+
+namespace {
+
+__extension__ typedef __int128 Wide;
+
+// How one axis of the destination reads the source. Only the destination
+// indices that land inside the target bitmap are described: entry n is the
+// destination coordinate begin + n.
+struct AxisMap {
+    int32_t begin = 0;                // first destination coordinate described
+    std::vector<int32_t> first;       // per entry: offset of its taps in tapIndex/tapWeight
+    std::vector<int32_t> count;       // per entry: number of taps (0: the pixel is not written)
+    std::vector<int32_t> tapIndex;    // source coordinates
+    std::vector<float> tapWeight;
+    bool singleTaps = true;           // every written entry reads exactly one source pixel, weight 1
+    int32_t minSource = 0, maxSource = -1;  // range of source coordinates read
+
+    size_t Size() const { return count.size(); }
+};
+
+struct AxisSpec {
+    int64_t destStart;    // normalised (smaller) destination edge
+    int64_t destLength;   // > 0
+    int64_t srcStart;     // normalised source edge
+    int64_t srcLength;    // > 0
+    int32_t srcLimit;     // the source bitmap's extent on this axis
+    int32_t destLimit;    // the destination bitmap's extent
+    bool mirror;
+};
+
+void AddTaps(AxisMap& map, const std::vector<std::pair<int64_t, double>>& taps, int32_t srcLimit) {
+    // Taps outside the source bitmap read as nothing: the rest share the weight.
+    double total = 0;
+    for (const auto& [index, weight] : taps)
+        if (index >= 0 && index < srcLimit) total += weight;
+    map.first.push_back(static_cast<int32_t>(map.tapIndex.size()));
+    if (total <= 0) {
+        map.count.push_back(0);
+        return;
+    }
+    int32_t n = 0;
+    for (const auto& [index, weight] : taps) {
+        if (index < 0 || index >= srcLimit || weight <= 0) continue;
+        const auto source = static_cast<int32_t>(index);
+        map.tapIndex.push_back(source);
+        map.tapWeight.push_back(static_cast<float>(weight / total));
+        map.minSource = map.maxSource < map.minSource ? source : std::min(map.minSource, source);
+        map.maxSource = std::max(map.maxSource, source);
+        ++n;
+    }
+    if (n != 1 || map.tapWeight.back() != 1.0f) map.singleTaps = false;
+    map.count.push_back(n);
+}
+
+AxisMap BuildAxis(const AxisSpec& spec, StretchMode mode) {
+    AxisMap map;
+    const int64_t lo = std::max<int64_t>(spec.destStart, 0);
+    const int64_t hi = std::min<int64_t>(spec.destStart + spec.destLength, spec.destLimit);
+    if (lo >= hi) return map;
+    map.begin = static_cast<int32_t>(lo);
+    const Wide sl = spec.srcLength, dl = spec.destLength;
+    std::vector<std::pair<int64_t, double>> taps;
+    for (int64_t d = lo; d < hi; ++d) {
+        const int64_t position = d - spec.destStart;
+        const Wide li = spec.mirror ? spec.destLength - 1 - position : position;
+        taps.clear();
+        if (mode == StretchMode::ColorOnColor || sl == dl) {
+            // The source pixel under the destination pixel's centre.
+            const auto k = static_cast<int64_t>(((2 * li + 1) * sl) / (2 * dl));
+            taps.emplace_back(spec.srcStart + k, 1.0);
+        } else if (sl > dl) {
+            // Reduction: the destination pixel covers [li*sl, (li+1)*sl) in units of
+            // 1/dl source pixels; each source pixel weighs by the part it covers.
+            const Wide from = li * sl, to = (li + 1) * sl;
+            // Only source pixels inside the bitmap can contribute; a huge source
+            // rectangle over a small bitmap must not cost a loop over its area.
+            const Wide first = std::max<Wide>(from / dl, -Wide{spec.srcStart});
+            const Wide end = std::min<Wide>((to + dl - 1) / dl, Wide{spec.srcLimit} - spec.srcStart);
+            for (Wide k = first; k < end; ++k) {
+                const Wide overlap = std::min((k + 1) * dl, to) - std::max(k * dl, from);
+                taps.emplace_back(spec.srcStart + static_cast<int64_t>(k),
+                                  static_cast<double>(overlap) / static_cast<double>(sl));
+            }
+        } else {
+            // Enlargement: linear between the two nearest source pixel centres.
+            double s = (static_cast<double>(li) + 0.5) * static_cast<double>(sl) / static_cast<double>(dl) - 0.5;
+            s = std::clamp(s, 0.0, static_cast<double>(sl - 1));
+            const auto k = static_cast<int64_t>(std::floor(s));
+            const double f = s - static_cast<double>(k);
+            taps.emplace_back(spec.srcStart + k, 1.0 - f);
+            if (f > 0) taps.emplace_back(spec.srcStart + k + 1, f);
+        }
+        AddTaps(map, taps, spec.srcLimit);
+    }
+    return map;
+}
+
+bool SameRawMeaning(const Bitmap& a, const Bitmap& b) {
+    if (a.Format() != b.Format()) return false;
+    if (!IsIndexed(a.Format())) return true;
+    return a.ColorTable() == b.ColorTable();
+}
+
+// Every destination pixel reads one source pixel: a plain (possibly mirrored,
+// possibly repeating) copy.
+void PointCopy(Bitmap& dest, const Bitmap& source, const AxisMap& xs, const AxisMap& ys) {
+    const bool raw = SameRawMeaning(dest, source);
+    const PixelFormat df = dest.Format(), sf = source.Format();
+    PixelCodec from(source);
+    PixelCodec to(dest);
+    // A straight run of whole bytes can be copied at once.
+    bool straight = raw && BitsPerPixel(df) >= 8;
+    for (size_t n = 0; straight && n < xs.Size(); ++n)
+        straight = xs.count[n] == 1 && xs.tapIndex[xs.first[n]] == xs.tapIndex[xs.first[0]] + static_cast<int32_t>(n);
+    const size_t bytesPerPixel = static_cast<size_t>(BitsPerPixel(df) / 8);
+    for (size_t m = 0; m < ys.Size(); ++m) {
+        if (ys.count[m] == 0) continue;
+        const uint8_t* src = source.ScanLine(ys.tapIndex[ys.first[m]]);
+        uint8_t* dst = dest.ScanLine(ys.begin + static_cast<int32_t>(m));
+        if (straight) {
+            std::memmove(dst + bytesPerPixel * static_cast<size_t>(xs.begin),
+                         src + bytesPerPixel * static_cast<size_t>(xs.tapIndex[xs.first[0]]),
+                         bytesPerPixel * xs.Size());
+            continue;
+        }
+        for (size_t n = 0; n < xs.Size(); ++n) {
+            if (xs.count[n] == 0) continue;
+            const int32_t x = xs.begin + static_cast<int32_t>(n);
+            const int32_t k = xs.tapIndex[xs.first[n]];
+            if (raw)
+                StoreRaw(dst, x, df, LoadRaw(src, k, sf));
+            else
+                to.Write(dst, x, from.Read(src, k));
+        }
+    }
+}
+
+inline uint32_t ToByte(float v) {
+    const int i = static_cast<int>(v + 0.5f);
+    return static_cast<uint32_t>(std::clamp(i, 0, 255));
+}
+
+// Accumulates one source row into the column sums: acc += weight * bytes.
+void AccumulateRow(float* __restrict acc, const uint8_t* __restrict bytes, size_t count, float weight) {
+    for (size_t i = 0; i < count; ++i) acc[i] += weight * static_cast<float>(bytes[i]);
+}
+
+// Separable filtering: the taps of each destination row are summed into a row of
+// column totals (four channels), which the column taps then combine.
+void FilterCopy(Bitmap& dest, const Bitmap& source, const AxisMap& xs, const AxisMap& ys) {
+    const int32_t c0 = xs.minSource, c1 = xs.maxSource;
+    if (c1 < c0) return;
+    const size_t span = static_cast<size_t>(c1 - c0 + 1);
+    std::vector<float> acc(4 * span);
+    std::vector<uint32_t> converted(source.Format() == PixelFormat::pf32bit ? 0 : span);
+    std::vector<uint32_t> out(xs.Size());
+    PixelCodec from(source);
+    PixelCodec to(dest);
+    const bool direct = dest.Format() == PixelFormat::pf32bit;
+    for (size_t m = 0; m < ys.Size(); ++m) {
+        if (ys.count[m] == 0) continue;
+        std::fill(acc.begin(), acc.end(), 0.0f);
+        for (int32_t t = ys.first[m]; t < ys.first[m] + ys.count[m]; ++t) {
+            const uint8_t* row = source.ScanLine(ys.tapIndex[t]);
+            const uint8_t* bytes;
+            if (converted.empty()) {
+                bytes = row + 4 * static_cast<size_t>(c0);
+            } else {
+                from.ReadRow(row, c0, static_cast<int32_t>(span), converted.data());
+                bytes = reinterpret_cast<const uint8_t*>(converted.data());
+            }
+            AccumulateRow(acc.data(), bytes, 4 * span, ys.tapWeight[t]);
+        }
+        uint8_t* dst = dest.ScanLine(ys.begin + static_cast<int32_t>(m));
+        for (size_t n = 0; n < xs.Size(); ++n) {
+            if (xs.count[n] == 0) continue;
+            float b = 0, g = 0, r = 0, x = 0;
+            for (int32_t t = xs.first[n]; t < xs.first[n] + xs.count[n]; ++t) {
+                const float* p = &acc[4 * static_cast<size_t>(xs.tapIndex[t] - c0)];
+                const float w = xs.tapWeight[t];
+                b += w * p[0];
+                g += w * p[1];
+                r += w * p[2];
+                x += w * p[3];
+            }
+            const uint32_t value = ToByte(b) | (ToByte(g) << 8) | (ToByte(r) << 16) | (ToByte(x) << 24);
+            const int32_t column = xs.begin + static_cast<int32_t>(n);
+            if (direct)
+                StoreRaw(dst, column, PixelFormat::pf32bit, value);
+            else
+                to.Write(dst, column, value);
+        }
+    }
+}
+
+}  // namespace
+
+void StretchBitmap(Bitmap& dest, const Rect& destRect, const Bitmap& source, const Rect& srcRect,
+                   StretchMode mode) {
+    const int64_t dw = static_cast<int64_t>(destRect.right) - destRect.left;
+    const int64_t dh = static_cast<int64_t>(destRect.bottom) - destRect.top;
+    const int64_t sw = static_cast<int64_t>(srcRect.right) - srcRect.left;
+    const int64_t sh = static_cast<int64_t>(srcRect.bottom) - srcRect.top;
+    if (dw == 0 || dh == 0 || sw == 0 || sh == 0 || dest.Empty() || source.Empty()) return;
+
+    // A whole bitmap drawn at 1:1 over a whole bitmap of its kind is the same
+    // pixels: share them instead of copying.
+    const Rect sourceWhole{0, 0, source.Width(), source.Height()};
+    if (destRect == Rect{0, 0, dest.Width(), dest.Height()} && srcRect == sourceWhole &&
+        SameRawMeaning(dest, source) && dest.SharePixelsOf(source))
+        return;
+
+    // Drawing a bitmap onto itself reads from a copy, so no pixel is read after it was written.
+    std::unique_ptr<Bitmap> copy;
+    const Bitmap* src = &source;
+    if (&dest == &source) {
+        copy = source.CloneBitmap();
+        src = copy.get();
+    }
+
+    const AxisSpec xSpec{std::min<int64_t>(destRect.left, destRect.right), std::abs(dw),
+                         std::min<int64_t>(srcRect.left, srcRect.right), std::abs(sw), src->Width(), dest.Width(),
+                         (dw < 0) != (sw < 0)};
+    const AxisSpec ySpec{std::min<int64_t>(destRect.top, destRect.bottom), std::abs(dh),
+                         std::min<int64_t>(srcRect.top, srcRect.bottom), std::abs(sh), src->Height(), dest.Height(),
+                         (dh < 0) != (sh < 0)};
+    const AxisMap xs = BuildAxis(xSpec, mode);
+    if (xs.Size() == 0) return;
+    const AxisMap ys = BuildAxis(ySpec, mode);
+    if (ys.Size() == 0) return;
+    if (xs.singleTaps && ys.singleTaps)
+        PointCopy(dest, *src, xs, ys);
+    else
+        FilterCopy(dest, *src, xs, ys);
+}
+
+}  // namespace gfx
