@@ -41,8 +41,7 @@ info=$("$prefix/bin/dibtool" info "$WORK/small.bmp")
 grep -qx 'width=4' <<<"$info" || fail "dibtool info: $info"
 grep -qx 'format=kvpf24Bit' <<<"$info" || fail "dibtool info: $info"
 
-# The installed program starts through its link and finds its manual.
-start_xvfb
-start_program_and_wait "$prefix/bin/morvi" "$WORK/small.bmp"
-kill "$PROGRAM_PID"
+# The installed program starts through its link and finds its manual there.
+dbus-run-session -- bash "$(dirname "$0")/viewer_check.sh" "$prefix/bin/morvi" "$prefix/lib/morvi/Morvi.txt" 2>"$WORK/dbus.log" ||
+  { cat "$WORK/dbus.log" >&2; fail "manual viewer through the link"; }
 echo "install layout ok"
