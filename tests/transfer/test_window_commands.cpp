@@ -14,6 +14,7 @@
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <cstring>
 
 #include "app/MorviMain_u.h"
 #include "app/updown_control.h"
@@ -202,6 +203,36 @@ TEST_F(WindowCommands, PasteWithNothingUsableKeepsTheSession) {
     EXPECT_EQ(LastBoxText(), QStringLiteral("ｸﾘｯﾌﾟﾎﾞｰﾄﾞには画像ﾃﾞｰﾀがありません。"));
 }
 
+TEST_F(WindowCommands, APasteThatCannotBeReadLeavesNoStalePicture) {
+    // Offers that name a picture type but hold nothing decodable are no picture:
+    // the session on show is kept.
+    Open(test::WriteBmp(Path("keep.bmp"), 64, 48, gfx::clBlack));
+    auto* unreadable = new QMimeData;  // owned by the clipboard from here on
+    unreadable->setData(QStringLiteral("image/png"), QByteArray("not a png at all"));
+    QGuiApplication::clipboard()->setMimeData(unreadable);
+    Run(&TMorviMain::Button2Click);
+    EXPECT_EQ(LastBoxText(), QStringLiteral("ｸﾘｯﾌﾟﾎﾞｰﾄﾞには画像ﾃﾞｰﾀがありません。"));
+    EXPECT_TRUE(ui_.errors.isEmpty());
+    EXPECT_EQ(window_->Session().CurrentFileName, Path("keep.bmp"));
+    EXPECT_EQ(Edit("Edit1")->text(), QStringLiteral("64"));
+
+    // A BMP offer the engine rejects: the error is reported, and the cleared
+    // session stays empty instead of working on the picture shown before.
+    auto* broken = new QMimeData;
+    static const char kShortHeader[] = "BM\x12\0\0\0\0\0\0\0\x36\0\0\0\x07\0\0\0";
+    broken->setData(QStringLiteral("image/bmp"), QByteArray(kShortHeader, sizeof kShortHeader - 1));
+    QGuiApplication::clipboard()->setMimeData(broken);
+    Run(&TMorviMain::Button2Click);
+    EXPECT_EQ(ui_.errors.size(), 1);
+    EXPECT_TRUE(window_->Session().CurrentFileName.isEmpty());
+    const size_t boxes = ui_.boxes.size();
+    Run(&TMorviMain::Button1Click);
+    ASSERT_EQ(ui_.boxes.size(), boxes + 1);
+    EXPECT_EQ(LastBoxText(), QStringLiteral("転送する画像がありません。"));
+    Run(&TMorviMain::LightUpClick);
+    EXPECT_EQ(LastBoxText(), QStringLiteral("明るくする画像はありません。"));
+}
+
 TEST_F(WindowCommands, PastedMetafilesFollowTheLongSideRule) {
     struct Case {
         int w, h, expectedW, expectedH;
@@ -232,6 +263,52 @@ TEST_F(WindowCommands, PastedMetafilesFollowTheLongSideRule) {
     }
 }
 
+// A drawing made by a real program, offered the way office suites offer EMF.
+TEST_F(WindowCommands, PastedEmfFromAnotherProgramIsRenderedAtTheLongSideSize) {
+    QFile file(QStringLiteral(MORVI_SOURCE_DIR "/tests/data/metafile/shapes.emf"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    for (const char* type : {"image/x-emf", "application/x-openoffice-emf;windows_formatname=\"Image EMF\""}) {
+        auto* mime = new QMimeData;  // owned by the clipboard from here on
+        mime->setData(QLatin1String(type), file.readAll());
+        file.seek(0);
+        QGuiApplication::clipboard()->setMimeData(mime);
+        Run(&TMorviMain::Button2Click);
+        ASSERT_TRUE(ui_.errors.isEmpty()) << ui_.errors.join(QLatin1Char('\n')).toStdString();
+        // 242 x 162 pixels at 96 dpi: the long side becomes 1600, the short one
+        // (16250 div 242 = 67) % of it.
+        EXPECT_EQ(Source().Width(), 1600) << type;
+        EXPECT_EQ(Source().Height(), 1072) << type;
+    }
+}
+
+TEST_F(WindowCommands, AMetafileOfNoSizeIsRefusedInsteadOfDividingByZero) {
+    // An EMF header whose frame is empty, and the end record.
+    QByteArray emf(108, '\0');
+    auto put32 = [&emf](int at, uint32_t v) { std::memcpy(emf.data() + at, &v, 4); };
+    put32(0, 1);       // EMR_HEADER
+    put32(4, 88);      // its size
+    put32(40, 0x464D4520);  // " EMF"
+    put32(44, 0x10000);
+    put32(48, 108);    // bytes in the file
+    put32(52, 2);      // records
+    put32(56, 1);      // handles
+    put32(72, 1024);   // reference device in pixels
+    put32(76, 768);
+    put32(80, 320);    // and in millimetres
+    put32(84, 240);
+    put32(88, 14);     // EMR_EOF
+    put32(92, 20);
+    put32(104, 20);
+    auto* mime = new QMimeData;
+    mime->setData(QStringLiteral("image/x-emf"), emf);
+    QGuiApplication::clipboard()->setMimeData(mime);
+    Run(&TMorviMain::Button2Click);
+    ASSERT_TRUE(ui_.errors.isEmpty()) << ui_.errors.join(QLatin1Char('\n')).toStdString();
+    ASSERT_GE(ui_.boxes.size(), 2u);
+    EXPECT_EQ(ui_.boxes.back().caption, QStringLiteral("警告"));
+    EXPECT_EQ(Find<ImageControl>("Image1")->Tag(), -1) << "nothing is shown";
+}
+
 TEST_F(WindowCommands, SaveDecidesTypeAndNameLikeItAlwaysHas) {
     Open(test::WriteBmp(Path("icon-source.bmp"), 64, 48, gfx::RGB(0, 128, 255)));
     Edit("Edit1")->setText(QStringLiteral("200"));
@@ -250,7 +327,7 @@ TEST_F(WindowCommands, SaveDecidesTypeAndNameLikeItAlwaysHas) {
     ui_.boxAnswers.enqueue(BoxAnswer::No);
     Run(&TMorviMain::SpeedButton2Click);
     EXPECT_TRUE(ReadBytes(Path("x.jpg")).startsWith("BM")) << "No leaves the file";
-    EXPECT_TRUE(LastBoxText().endsWith(QStringLiteral(" ﾌｧｲﾙは既に存在します。\n上書きしますか？")));
+    EXPECT_TRUE(LastBoxText().endsWith(QStringLiteral(" ﾌｧｲﾙは既に存在します。\r\n上書きしますか？")));
     ui_.boxAnswers.enqueue(BoxAnswer::Yes);
     Run(&TMorviMain::SpeedButton2Click);
     bytes = ReadBytes(Path("x.jpg"));
@@ -277,7 +354,12 @@ TEST_F(WindowCommands, NamesOtherThanBmpOrJpgAreSavedAsBmp) {
         {"photo.JPG", "photo.JPG", false, true},
         {"photo.jpeg", "photo.bmp", true, false},
         {"plain.bmp", "plain.bmp", false, false},
+        {"shot.BMP", "shot.BMP", false, false},
+        {"noext", "noext.bmp", true, false},
+        {"d.x/noext", "d.x/noext.bmp", true, false},
+        {"trail.", "trail.bmp", true, false},
     };
+    ASSERT_TRUE(QDir(dir_.path()).mkdir(QStringLiteral("d.x")));
     for (const Case& c : cases) {
         const QString opened = Path(QLatin1String(c.opened));
         test::WriteBmp(Path(QStringLiteral("tmp.bmp")), 20, 10, gfx::clBlack);
@@ -292,7 +374,7 @@ TEST_F(WindowCommands, NamesOtherThanBmpOrJpgAreSavedAsBmp) {
         ASSERT_TRUE(ui_.errors.isEmpty()) << ui_.errors.join(QLatin1Char('\n')).toStdString();
         EXPECT_EQ(window_->Session().CurrentFileName, Path(QLatin1String(c.written)));
         const bool warned = ui_.boxes.size() > boxes &&
-                            ui_.boxes[boxes].text == QStringLiteral("元画像は BMP,JPG 以外のため\nBMP で保存します。");
+                            ui_.boxes[boxes].text == QStringLiteral("元画像は BMP,JPG 以外のため\r\nBMP で保存します。");
         EXPECT_EQ(warned, c.warned) << c.opened;
         const QByteArray bytes = ReadBytes(Path(QLatin1String(c.written)));
         EXPECT_EQ(bytes.startsWith("\xFF\xD8"), c.jpeg) << c.opened;
@@ -300,24 +382,41 @@ TEST_F(WindowCommands, NamesOtherThanBmpOrJpgAreSavedAsBmp) {
 }
 
 TEST_F(WindowCommands, TurnsChangeTheSizeAndKeepEveryPixel) {
-    Open(WriteQuadrants(QStringLiteral("q.bmp"), 64, 48));
+    const QString path = WriteQuadrants(QStringLiteral("q.bmp"), 65, 47);
+    Open(path);
     gfx::Bitmap original;
     original.Assign(&window_->Session().SourcePicture->GetBitmap());
 
     Run(&TMorviMain::MenuGazoLeftClick);
-    ASSERT_EQ(Source().Width(), 48);
-    ASSERT_EQ(Source().Height(), 64);
-    const gfx::Bitmap& turned = window_->Session().SourcePicture->GetBitmap();
-    for (int y = 0; y < 48; ++y) {
+    ASSERT_EQ(Source().Width(), 47);
+    ASSERT_EQ(Source().Height(), 65);
+    gfx::Bitmap left;
+    left.Assign(&window_->Session().SourcePicture->GetBitmap());
+    for (int y = 0; y < 47; ++y) {
         // The left column of the original is the bottom row of the picture turned left.
-        ASSERT_EQ(turned.Pixel(y, 63), original.Pixel(0, y)) << y;
+        ASSERT_EQ(left.Pixel(y, 64), original.Pixel(0, y)) << y;
     }
-    // Three rights after it bring it back to the original turned... twice left.
-    Run(&TMorviMain::MenuGazoRightClick);
-    const gfx::Bitmap& back = window_->Session().SourcePicture->GetBitmap();
-    ASSERT_EQ(back.Width(), 64);
-    for (int y = 0; y < 48; ++y)
-        for (int x = 0; x < 64; ++x) ASSERT_EQ(back.Pixel(x, y), original.Pixel(x, y));
+
+    // Three turns right from the original give the same picture as one left.
+    Open(path);
+    for (int i = 0; i < 3; ++i) Run(&TMorviMain::MenuGazoRightClick);
+    const gfx::Bitmap& rights = window_->Session().SourcePicture->GetBitmap();
+    ASSERT_EQ(rights.Width(), 47);
+    ASSERT_EQ(rights.Height(), 65);
+    for (int y = 0; y < 65; ++y)
+        for (int x = 0; x < 47; ++x) ASSERT_EQ(rights.Pixel(x, y), left.Pixel(x, y)) << x << "," << y;
+
+    // Half a turn is both mirrors at once; a single pixel stays a single pixel.
+    Open(path);
+    Run(&TMorviMain::MenuGazoFlipClick);
+    const gfx::Bitmap& half = window_->Session().SourcePicture->GetBitmap();
+    for (int y = 0; y < 47; ++y)
+        for (int x = 0; x < 65; ++x) ASSERT_EQ(half.Pixel(x, y), original.Pixel(64 - x, 46 - y));
+    Open(test::WriteBmp(Path("one.bmp"), 1, 1, gfx::RGB(1, 2, 3)));
+    Run(&TMorviMain::MenuGazoLeftClick);
+    EXPECT_EQ(Source().Width(), 1);
+    EXPECT_EQ(Source().Height(), 1);
+    EXPECT_EQ(window_->Session().SourcePicture->GetBitmap().Pixel(0, 0), gfx::RGB(1, 2, 3));
 }
 
 TEST_F(WindowCommands, ATurnAtAMagnificationShowsTheTurnedSize) {
@@ -403,7 +502,7 @@ TEST_F(WindowCommands, BatchSizesEveryFileByTheRules) {
     Run(&TMorviMain::IkkatsuClick);
     ASSERT_TRUE(ui_.errors.isEmpty()) << ui_.errors.join(QLatin1Char('\n')).toStdString();
     ASSERT_EQ(ui_.boxes.size(), 1u);
-    EXPECT_EQ(ui_.boxes.front().text, QStringLiteral("元画像は BMP,JPG 以外のため\nBMP で保存します。"));
+    EXPECT_EQ(ui_.boxes.front().text, QStringLiteral("元画像は BMP,JPG 以外のため\r\nBMP で保存します。"));
     check.LoadFromFile(QFile::encodeName(Path("three.bmp")).toStdString());
     EXPECT_EQ(check.Width(), 20);
     EXPECT_TRUE(QFileInfo::exists(Path("three.ico")));
@@ -423,6 +522,21 @@ TEST_F(WindowCommands, ABatchEndsAtTheFirstFileThatCannotBeLoaded) {
     EXPECT_EQ(check.Width(), 10) << "the file before stays converted";
     check.LoadFromFile(QFile::encodeName(Path("c.bmp")).toStdString());
     EXPECT_EQ(check.Width(), 30) << "the file after is not touched";
+    EXPECT_EQ(window_->findChild<QObject*>(QStringLiteral("Ikkatsu"))->property("Tag").toInt(), 0);
+}
+
+TEST_F(WindowCommands, ABatchWhoseOutputSizeIsRefusedEndsAtOnce) {
+    test::WriteBmp(Path("a.bmp"), 30, 20, gfx::clBlack);
+    test::WriteBmp(Path("b.bmp"), 30, 20, gfx::clBlack);
+    const QByteArray before = ReadBytes(Path("a.bmp"));
+    Edit("Edit1")->setText(QStringLiteral("-5"));
+    Edit("Edit2")->setText(QStringLiteral("10"));
+    ui_.openAnswers.enqueue({Path("a.bmp"), Path("b.bmp")});
+    Run(&TMorviMain::IkkatsuClick);
+    EXPECT_EQ(ui_.errors.size(), 1) << "one report, not a warning per file";
+    EXPECT_TRUE(ui_.boxes.empty());
+    EXPECT_EQ(ReadBytes(Path("a.bmp")), before);
+    EXPECT_EQ(window_->Session().CurrentFileName, Path("a.bmp")) << "the run stopped at the first file";
     EXPECT_EQ(window_->findChild<QObject*>(QStringLiteral("Ikkatsu"))->property("Tag").toInt(), 0);
 }
 
