@@ -15,3 +15,11 @@ cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMORVI_GUI=OFF -
 cmake --build build-sanitize -j"$jobs"
 (cd build-sanitize && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
    ctest --output-on-failure -j"$jobs" -L engine)
+
+# The metafile player needs QtGui: its tests and fuzz corpora run under the
+# sanitizers in a third build that compiles only what they need.
+cmake -S . -B build-sanitize-qt -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMORVI_SANITIZE=ON -DMORVI_BENCH=OFF >/dev/null
+cmake --build build-sanitize-qt -j"$jobs" --target metafile_tests fuzz_wmf fuzz_emf
+(cd build-sanitize-qt && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+   ctest --output-on-failure -j"$jobs" -L metafile &&
+   ctest --output-on-failure -j"$jobs" -R '^fuzz_(wmf|emf)_replay$')
