@@ -17,7 +17,7 @@ constexpr double kMaxFontPixels = 8192;
 
 }  // namespace
 
-QPointF DrawTextRun(QPainter& painter, const TextRun& run, const GdiObject& spec, const QPointF& reference,
+QPointF DrawTextRun(QPainter& painter, const TextRun& run, const GdiObject& fontObject, const QPointF& reference,
                     const TextSettings& settings) {
     if (run.options & ETO_GLYPH_INDEX) return reference;  // glyph numbers of a font we do not have
 
@@ -40,7 +40,7 @@ QPointF DrawTextRun(QPainter& painter, const TextRun& run, const GdiObject& spec
         }
     } else {
         size_t byte = 0;
-        for (DecodedChar& ch : DecodeCharsetText(run.bytes, spec.charSet)) {
+        for (DecodedChar& ch : DecodeCharsetText(run.bytes, fontObject.charSet)) {
             Piece piece;
             piece.text = std::move(ch.text);
             for (int k = 0; k < ch.bytes && hasDx; ++k)
@@ -57,28 +57,28 @@ QPointF DrawTextRun(QPainter& painter, const TextRun& run, const GdiObject& spec
     if (!(sx > 0) || !(sy > 0)) return reference;
     const bool flip = settings.logicalToDevice.determinant() < 0;
 
-    QFont font(spec.faceName.isEmpty() && !spec.faceBytes.empty()
-                   ? DecodeCharsetString(spec.faceBytes, spec.charSet)
-                   : spec.faceName);
+    QFont font(fontObject.faceName.isEmpty() && !fontObject.faceBytes.empty()
+                   ? DecodeCharsetString(fontObject.faceBytes, fontObject.charSet)
+                   : fontObject.faceName);
     if (font.family().isEmpty()) font.setFamily(QStringLiteral("sans-serif"));
     double em;
-    if (spec.height < 0) {
-        em = -double(spec.height) * sy;
-    } else if (spec.height > 0) {
+    if (fontObject.height < 0) {
+        em = -double(fontObject.height) * sy;
+    } else if (fontObject.height > 0) {
         // A positive height is the cell height: ascent plus descent.
         QFont probe(font);
         probe.setPixelSize(100);
         const QFontMetricsF metrics(probe);
-        em = spec.height * sy * 100 / std::max(1.0, metrics.ascent() + metrics.descent());
+        em = fontObject.height * sy * 100 / std::max(1.0, metrics.ascent() + metrics.descent());
     } else {
         em = settings.defaultEm;
     }
     if (!(em < kMaxFontPixels)) return reference;
     font.setPixelSize(std::max(1, int(std::lround(em))));
-    font.setWeight(spec.weight <= 0 ? QFont::Normal : QFont::Weight(std::clamp(spec.weight, 100, 900)));
-    font.setItalic(spec.italic);
-    font.setUnderline(spec.underline);
-    font.setStrikeOut(spec.strikeOut);
+    font.setWeight(fontObject.weight <= 0 ? QFont::Normal : QFont::Weight(std::clamp(fontObject.weight, 100, 900)));
+    font.setItalic(fontObject.italic);
+    font.setUnderline(fontObject.underline);
+    font.setStrikeOut(fontObject.strikeOut);
     const QFontMetricsF metrics(font);
 
     double total = 0;
@@ -94,7 +94,7 @@ QPointF DrawTextRun(QPainter& painter, const TextRun& run, const GdiObject& spec
     if ((align & TA_BASELINE) == TA_BASELINE) baseline = 0;
     else if (align & TA_BOTTOM) baseline = -metrics.descent();
 
-    const QTransform toLogical = QTransform().rotate(-spec.escapement / 10.0) *
+    const QTransform toLogical = QTransform().rotate(-fontObject.escapement / 10.0) *
                                  QTransform::fromScale(1 / sx, (flip ? -1 : 1) / sy) *
                                  QTransform::fromTranslate(reference.x(), reference.y());
     const QTransform local = toLogical * settings.toOutput;
