@@ -1,6 +1,7 @@
 // TMorviMain: the batch size conversion and the help menu's windows.
 #include <QCoreApplication>
 #include <QDir>
+#include <QEvent>
 #include <QEventLoop>
 #include <QFileInfo>
 
@@ -24,14 +25,41 @@ private:
     QObject* ikkatsu_;
 };
 
+// Files dropped on the window are not held back with the other user input
+// while the run lets the window repaint (drag and drop arrives as ordinary
+// window-system messages), so the run refuses them itself: a drop between two
+// files would load another picture, which the run would then resize and write
+// over that file without asking.
+class DropGuard : public QObject {
+public:
+    DropGuard() { QCoreApplication::instance()->installEventFilter(this); }
+    ~DropGuard() override { QCoreApplication::instance()->removeEventFilter(this); }
+    DropGuard(const DropGuard&) = delete;
+    DropGuard& operator=(const DropGuard&) = delete;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+            event->ignore();
+            return true;
+        default:
+            return QObject::eventFilter(watched, event);
+        }
+    }
+};
+
 }  // namespace
 
 void TMorviMain::IkkatsuClick() {
     // 1. The open dialog allows several files only for the time of the run.
     BatchScope scope(Ikkatsu);
-    // 2.
-    if (state_.OpenDirectory.isEmpty()) state_.OpenDirectory = QDir::currentPath();
-    const QStringList files = interaction_.OpenPictures({state_.OpenDirectory, true});
+    // 2. The run leaves the folder of the open command as it was.
+    const QString folder = state_.OpenDirectory.isEmpty() ? QDir::currentPath() : state_.OpenDirectory;
+    const QStringList files = interaction_.OpenPictures({folder, true});
+    const DropGuard dropGuard;
     // 3. A file that cannot be loaded or written ends the run with its error;
     //    the files done before it stay done.
     for (const QString& file : files) {

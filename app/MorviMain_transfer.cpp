@@ -6,6 +6,9 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <algorithm>
+#include <cstdlib>
+#include <new>
 
 #include "app/MorviMain_u.h"
 #include "app/clipboard_io.h"
@@ -48,6 +51,21 @@ QString WithBmpExtension(const QString& path) {
     return path.left(folderLength) + stem + QStringLiteral(".bmp");
 }
 
+// A clipboard DIB read ahead of the paste, handed to the engine's reader as the
+// clipboard itself would hand it.
+class ReadAheadDIB : public gfx::ClipboardSource {
+public:
+    explicit ReadAheadDIB(std::vector<uint8_t> packed) : packed_(std::move(packed)) {}
+    bool HasFormat(uint16_t format) const override { return format == gfx::CF_DIB; }
+    std::optional<std::vector<uint8_t>> GetData(uint16_t format) const override {
+        if (format != gfx::CF_DIB) return std::nullopt;
+        return packed_;
+    }
+
+private:
+    std::vector<uint8_t> packed_;
+};
+
 }  // namespace
 
 void TMorviMain::Warn(const QString& text) {
@@ -60,39 +78,60 @@ const gfx::Bitmap* TMorviMain::ComposeOutput() {
     const int32_t width = SizeTextOr(Edit1->text().toStdString(), kSizeFallback);
     const int32_t height = SizeTextOr(Edit2->text().toStdString(), kSizeFallback);
     // An output of no size, or one that could not be held, is refused before
-    // anything is drawn: nothing reaches the clipboard or the disk.
+    // anything is drawn: nothing reaches the clipboard or the disk. In a batch
+    // the refusal is a file that cannot be written: it ends the run instead of
+    // repeating the same warning for every file.
+    const auto refuse = [this](const QString& text) -> const gfx::Bitmap* {
+        if (TagOf(Ikkatsu) == 1) throw gfx::Exception(text.toStdString());
+        Warn(text);
+        return nullptr;
+    };
+    const QString tooLarge = QStringLiteral("出力サイズ %1 x %2 は大きすぎるため、画像を作れません。");
     if (width <= 0 || height <= 0) {
-        Warn(QStringLiteral("出力サイズ（幅と高さ）には 1 以上の数を指定してください。"));
-        return nullptr;
+        return refuse(QStringLiteral("出力サイズ（幅と高さ）には 1 以上の数を指定してください。"));
     }
-    if (static_cast<int64_t>(width) * height > kMaxOutputPixels) {
-        Warn(QStringLiteral("出力サイズ %1 x %2 は大きすぎるため、画像を作れません。").arg(width).arg(height));
-        return nullptr;
-    }
-    // 2. A white bitmap of the output size.
-    Image2->resize(width, height);
-    gfx::Canvas& work = Image2->Canvas();
-    work.brushColor = gfx::clWhite;
-    work.FillRect({0, 0, width, height});
-    work.copyMode = gfx::CopyMode::SrcCopy;
-    Image2->SetBitmapSize(width, height);
-    // 3.
-    if (const gfx::Graphic* graphic = state_.SourcePicture->GetGraphic()) {
-        Image2->Canvas().StretchDraw({0, 0, width, height}, *graphic);
-    }
-    // 4. A region of no width or height counts as no region.
+    if (static_cast<int64_t>(width) * height > kMaxOutputPixels) return refuse(tooLarge.arg(width).arg(height));
+    // A region of no width or height counts as no region. A region marked while
+    // the size boxes held larger numbers can be larger than the output itself.
     const gfx::Rect& selection = state_.SelectionRect;
-    const int32_t regionWidth = std::abs(selection.right - selection.left);
-    const int32_t regionHeight = std::abs(selection.bottom - selection.top);
-    if (state_.SelectionActive == 1 && regionWidth > 0 && regionHeight > 0) {
-        Image4->ClearPicture();
-        Image4->resize(regionWidth, regionHeight);
-        Image4->SetBitmapSize(regionWidth, regionHeight);
-        // A region dragged leftwards or upwards is handed on upright.
-        const gfx::Rect upright{std::min(selection.left, selection.right), std::min(selection.top, selection.bottom),
-                                std::max(selection.left, selection.right), std::max(selection.top, selection.bottom)};
-        Image4->Canvas().CopyRect({0, 0, regionWidth, regionHeight}, Image2->Canvas(), upright);
-        return &Image4->Bitmap();
+    const int64_t regionWidth = std::abs(int64_t{selection.right} - selection.left);
+    const int64_t regionHeight = std::abs(int64_t{selection.bottom} - selection.top);
+    const bool region = state_.SelectionActive == 1 && regionWidth > 0 && regionHeight > 0;
+    if (region && regionWidth * regionHeight > kMaxOutputPixels) {
+        return refuse(tooLarge.arg(regionWidth).arg(regionHeight));
+    }
+    try {
+        // 2. A white bitmap of the output size.
+        Image2->resize(width, height);
+        gfx::Canvas& work = Image2->Canvas();
+        work.brushColor = gfx::clWhite;
+        work.FillRect({0, 0, width, height});
+        work.copyMode = gfx::CopyMode::SrcCopy;
+        Image2->SetBitmapSize(width, height);
+        // 3.
+        if (const gfx::Graphic* graphic = state_.SourcePicture->GetGraphic()) {
+            Image2->Canvas().StretchDraw({0, 0, width, height}, *graphic);
+        }
+        // 4.
+        if (region) {
+            const auto w = static_cast<int32_t>(regionWidth);
+            const auto h = static_cast<int32_t>(regionHeight);
+            Image4->ClearPicture();
+            Image4->resize(w, h);
+            Image4->SetBitmapSize(w, h);
+            // A region dragged leftwards or upwards is handed on upright.
+            const gfx::Rect upright{std::min(selection.left, selection.right),
+                                    std::min(selection.top, selection.bottom),
+                                    std::max(selection.left, selection.right),
+                                    std::max(selection.top, selection.bottom)};
+            Image4->Canvas().CopyRect({0, 0, w, h}, Image2->Canvas(), upright);
+            return &Image4->Bitmap();
+        }
+    } catch (const gfx::EOutOfMemory&) {
+        // The memory the bitmap needs could not be had.
+        return refuse(tooLarge.arg(width).arg(height));
+    } catch (const std::bad_alloc&) {
+        return refuse(tooLarge.arg(width).arg(height));
     }
     // 5.
     return &Image2->Bitmap();
@@ -118,9 +157,13 @@ void TMorviMain::Button1Click() {
 void TMorviMain::Button2Click() {
     const QMimeData* offer = QGuiApplication::clipboard()->mimeData();
     const MimeClipboardSource clipboard(offer);
-    const std::optional<MetafileOffer> metafile = clipboard.Metafile();
+    // The raster picture is read before anything changes: an offer that names a
+    // picture type but cannot be decoded counts as no picture, and the session
+    // on show is kept.
+    std::optional<std::vector<uint8_t>> packed = clipboard.GetData(gfx::CF_DIB);
+    const std::optional<MetafileOffer> metafile = packed ? std::nullopt : clipboard.Metafile();
     // 1.
-    if (!clipboard.HasRaster() && !metafile) {
+    if (!packed && !metafile) {
         Warn(QStringLiteral("ｸﾘｯﾌﾟﾎﾞｰﾄﾞには画像ﾃﾞｰﾀがありません。"));
         return;
     }
@@ -132,52 +175,60 @@ void TMorviMain::Button2Click() {
     preview.brushColor = gfx::clWhite;
     preview.FillRect({0, 0, Panel1->width() - 2, Panel1->height() - 2});
     Image1->Changed();
-    if (clipboard.HasFormat(gfx::CF_DIB)) {
-        // 4. Through the engine's clipboard reader.
-        try {
-            kvdib::TKvDIB dib;
-            dib.AssignFromClipboard(clipboard);
-            dib.AssignTo(state_.SourcePicture->GetBitmap());
-        } catch (const gfx::EOutOfResources&) {
-            // The engine ran out of system resources: the picture is taken the
-            // framework's own way instead.
-            const QImage image = qvariant_cast<QImage>(offer->imageData());
-            if (image.isNull()) throw;
-            state_.SourcePicture->SetGraphic(gfx::FromQImage(image));
+    try {
+        if (packed) {
+            // 4. Through the engine's clipboard reader.
+            try {
+                kvdib::TKvDIB dib;
+                dib.AssignFromClipboard(ReadAheadDIB(std::move(*packed)));
+                dib.AssignTo(state_.SourcePicture->GetBitmap());
+            } catch (const gfx::EOutOfResources&) {
+                // The engine ran out of system resources: the picture is taken the
+                // framework's own way instead.
+                const QImage image = qvariant_cast<QImage>(offer->imageData());
+                if (image.isNull()) throw;
+                state_.SourcePicture->SetGraphic(gfx::FromQImage(image));
+            }
+        } else {
+            // 5. Only a metafile: rendered with its long side in 1600 to 2000 pixels.
+            interaction_.Beep();
+            interaction_.MessageBox(QStringLiteral("情報"),
+                                    QStringLiteral("ｸﾘｯﾌﾟﾎﾞｰﾄﾞには、ﾒﾀﾌｧｲﾙ画像しか無いため\r\n"
+                                                   "長手のｻｲｽﾞを 1600 ～ 2000 の間に調整\r\nして取り込みます。"),
+                                    BoxIcon::Information, BoxButtons::Ok);
+            // Drawings offered as SVG are read like a metafile; WMF and EMF go to the
+            // graphic registered for their extension.
+            std::unique_ptr<gfx::Graphic> graphic =
+                metafile->extension == QStringLiteral("svg")
+                    ? std::make_unique<gfx::SvgGraphic>()
+                    : gfx::PictureRegistry::CreateForExtension(metafile->extension.toStdString());
+            if (!graphic) throw gfx::EInvalidGraphic("この形式のメタファイルは取り込めません。");
+            const auto* bytes = reinterpret_cast<const uint8_t*>(metafile->bytes.constData());
+            gfx::MemoryStream stream(std::span<const uint8_t>(bytes, static_cast<size_t>(metafile->bytes.size())));
+            graphic->LoadFromStream(stream);
+            const std::optional<PixelSize> size = LongSideRule(graphic->Width(), graphic->Height());
+            if (!size) {
+                Image1->SetTag(-1);
+                Image1->ClearPicture();
+                Warn(QStringLiteral("ﾒﾀﾌｧｲﾙの幅か高さが 0 のため取り込めません。"));
+                return;
+            }
+            state_.SourcePicture->SetGraphic(std::move(graphic));
+            Image2->resize(size->width, size->height);
+            gfx::Canvas& work = Image2->Canvas();
+            work.brushColor = gfx::clWhite;
+            work.FillRect({0, 0, size->width, size->height});
+            work.copyMode = gfx::CopyMode::SrcCopy;
+            Image2->SetBitmapSize(size->width, size->height);
+            Image2->Canvas().StretchDraw({0, 0, size->width, size->height}, *state_.SourcePicture->GetGraphic());
+            state_.SourcePicture->Assign(Image2->Bitmap());
         }
-    } else {
-        // 5. Only a metafile: rendered with its long side in 1600 to 2000 pixels.
-        interaction_.Beep();
-        interaction_.MessageBox(QStringLiteral("情報"),
-                                QStringLiteral("ｸﾘｯﾌﾟﾎﾞｰﾄﾞには、ﾒﾀﾌｧｲﾙ画像しか無いため\n"
-                                               "長手のｻｲｽﾞを 1600 ～ 2000 の間に調整\nして取り込みます。"),
-                                BoxIcon::Information, BoxButtons::Ok);
-        // Drawings offered as SVG are read like a metafile; WMF and EMF go to the
-        // graphic registered for their extension.
-        std::unique_ptr<gfx::Graphic> graphic =
-            metafile->extension == QStringLiteral("svg")
-                ? std::make_unique<gfx::SvgGraphic>()
-                : gfx::PictureRegistry::CreateForExtension(metafile->extension.toStdString());
-        if (!graphic) throw gfx::EInvalidGraphic("この形式のメタファイルは取り込めません。");
-        gfx::MemoryStream stream(std::span<const uint8_t>(
-            reinterpret_cast<const uint8_t*>(metafile->bytes.constData()), static_cast<size_t>(metafile->bytes.size())));
-        graphic->LoadFromStream(stream);
-        const std::optional<PixelSize> size = LongSideRule(graphic->Width(), graphic->Height());
-        if (!size) {
-            Image1->SetTag(-1);
-            Image1->ClearPicture();
-            Warn(QStringLiteral("ﾒﾀﾌｧｲﾙの幅か高さが 0 のため取り込めません。"));
-            return;
-        }
-        state_.SourcePicture->SetGraphic(std::move(graphic));
-        Image2->resize(size->width, size->height);
-        gfx::Canvas& work = Image2->Canvas();
-        work.brushColor = gfx::clWhite;
-        work.FillRect({0, 0, size->width, size->height});
-        work.copyMode = gfx::CopyMode::SrcCopy;
-        Image2->SetBitmapSize(size->width, size->height);
-        Image2->Canvas().StretchDraw({0, 0, size->width, size->height}, *state_.SourcePicture->GetGraphic());
-        state_.SourcePicture->Assign(Image2->Bitmap());
+    } catch (...) {
+        // The session was cleared for the new picture: it stays empty, so that no
+        // command works on the picture that was on show before.
+        Image1->SetTag(-1);
+        Image1->ClearPicture();
+        throw;
     }
     // 6.
     RefreshPreview();
@@ -214,7 +265,7 @@ void TMorviMain::SpeedButton2Click() {
         } else {
             SetTagOf(SpeedButton2, 1);
             if (extension != QStringLiteral(".bmp")) {
-                Warn(QStringLiteral("元画像は BMP,JPG 以外のため\nBMP で保存します。"));
+                Warn(QStringLiteral("元画像は BMP,JPG 以外のため\r\nBMP で保存します。"));
                 state_.CurrentFileName = WithBmpExtension(state_.CurrentFileName);
             }
         }
@@ -222,7 +273,7 @@ void TMorviMain::SpeedButton2Click() {
     // 3.
     if (TagOf(Ikkatsu) != 1 && QFileInfo::exists(state_.CurrentFileName)) {
         const BoxAnswer answer = interaction_.MessageBox(
-            kWarning, state_.CurrentFileName + QStringLiteral(" ﾌｧｲﾙは既に存在します。\n上書きしますか？"),
+            kWarning, state_.CurrentFileName + QStringLiteral(" ﾌｧｲﾙは既に存在します。\r\n上書きしますか？"),
             BoxIcon::Warning, BoxButtons::YesNo);
         if (answer != BoxAnswer::Yes) return;
     }
@@ -232,7 +283,10 @@ void TMorviMain::SpeedButton2Click() {
     // 5. Written to a temporary file first: a failure leaves the old file as it was.
     const SaveType type = TagOf(SpeedButton2) == 2 ? SaveType::Jpeg : SaveType::Bmp;
     WriteOutputPicture(*output, QFile::encodeName(state_.CurrentFileName).toStdString(), type);
-    if (type == SaveType::Jpeg) state_.SaveDirectory = QFileInfo(state_.CurrentFileName).absolutePath() + QLatin1Char('/');
+    if (type == SaveType::Jpeg) {
+        state_.SaveDirectory = QFileInfo(state_.CurrentFileName).absolutePath();
+        if (!state_.SaveDirectory.endsWith(QLatin1Char('/'))) state_.SaveDirectory += QLatin1Char('/');
+    }
     // 6.
     StatusBar1->SetPanelText(0, state_.CurrentFileName + QStringLiteral(" を保存しました。"));
 }

@@ -6,6 +6,7 @@
 #include <QBuffer>
 #include <QClipboard>
 #include <QDir>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -14,6 +15,7 @@
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QUrl>
 #include <cstring>
 
 #include "app/MorviMain_u.h"
@@ -149,6 +151,30 @@ TEST_F(WindowCommands, CopyHandsOnTheOutputSizeOrTheRegion) {
     EXPECT_EQ(ClipboardImage().size(), QSize(100, 480)) << "a box that is not a number counts as 100";
 }
 
+TEST_F(WindowCommands, RegionsReachingOutsideTheOutputAreCopiedAtTheirSize) {
+    Open(test::WriteBmp(Path("p.bmp"), 640, 480, gfx::RGB(10, 20, 30)));
+    struct Case {
+        int x0, y0, x1, y1;
+        const char* width;
+        const char* height;
+    };
+    // Dragged past the overlay's edges, or marked before the size boxes shrank.
+    const Case cases[] = {
+        {50, 50, -30, -40, "640", "480"}, {10, 10, 390, 290, "20", "10"}, {300, 200, 500, 450, "640", "480"}};
+    for (const Case& c : cases) {
+        Edit("Edit1")->setText(QStringLiteral("640"));
+        Edit("Edit2")->setText(QStringLiteral("480"));
+        Drag(c.x0, c.y0, c.x1, c.y1);
+        ASSERT_EQ(window_->Session().SelectionActive, 1) << c.x1;
+        const gfx::Rect r = window_->Session().SelectionRect;
+        Edit("Edit1")->setText(QLatin1String(c.width));
+        Edit("Edit2")->setText(QLatin1String(c.height));
+        Run(&TMorviMain::Button1Click);
+        ASSERT_TRUE(ui_.errors.isEmpty()) << ui_.errors.join(QLatin1Char('\n')).toStdString();
+        EXPECT_EQ(ClipboardImage().size(), QSize(std::abs(r.right - r.left), std::abs(r.bottom - r.top))) << c.x1;
+    }
+}
+
 TEST_F(WindowCommands, CopyRefusesOutputsThatCannotBeMade) {
     Open(test::WriteBmp(Path("p.bmp"), 64, 48, gfx::clBlack));
     QGuiApplication::clipboard()->setText(QStringLiteral("before"));
@@ -162,6 +188,18 @@ TEST_F(WindowCommands, CopyRefusesOutputsThatCannotBeMade) {
         EXPECT_EQ(ui_.boxes.back().caption, QStringLiteral("警告"));
         EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("before")) << "nothing reached the clipboard";
     }
+    // A region marked while the boxes held a huge size outlives their shrinking.
+    Edit("Edit1")->setText(QStringLiteral("100000"));
+    Edit("Edit2")->setText(QStringLiteral("100000"));
+    Drag(5, 5, 390, 290);
+    ASSERT_EQ(window_->Session().SelectionActive, 1);
+    Edit("Edit1")->setText(QStringLiteral("100"));
+    Edit("Edit2")->setText(QStringLiteral("100"));
+    const size_t boxes = ui_.boxes.size();
+    Run(&TMorviMain::Button1Click);
+    ASSERT_EQ(ui_.boxes.size(), boxes + 1);
+    EXPECT_EQ(ui_.boxes.back().caption, QStringLiteral("警告"));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
     EXPECT_TRUE(ui_.errors.isEmpty());
 }
 
@@ -206,7 +244,7 @@ TEST_F(WindowCommands, PasteWithNothingUsableKeepsTheSession) {
 TEST_F(WindowCommands, APasteThatCannotBeReadLeavesNoStalePicture) {
     // Offers that name a picture type but hold nothing decodable are no picture:
     // the session on show is kept.
-    Open(test::WriteBmp(Path("keep.bmp"), 64, 48, gfx::clBlack));
+    window_->RunHandler([&] { window_->WMDropFiles({test::WriteBmp(Path("keep.bmp"), 64, 48, gfx::clBlack)}); });
     auto* unreadable = new QMimeData;  // owned by the clipboard from here on
     unreadable->setData(QStringLiteral("image/png"), QByteArray("not a png at all"));
     QGuiApplication::clipboard()->setMimeData(unreadable);
@@ -472,6 +510,32 @@ TEST_F(WindowCommands, ToneCommandsAddUpOnThePicture) {
     EXPECT_EQ(grey.Pixel(0, 0), gfx::RGB(253, 253, 253));
 }
 
+TEST_F(WindowCommands, APastedPalettePictureComesOutOfAToneCommandAt24Bits) {
+    QImage indexed(6, 3, QImage::Format_Indexed8);
+    QList<QRgb> colours(20, qRgb(0, 0, 0));  // more than 16, so the file keeps 8 bits
+    colours[0] = qRgb(100, 240, 10);
+    indexed.setColorTable(colours);
+    indexed.fill(0);
+    indexed.setPixel(5, 2, 1);
+    QByteArray bmp;
+    QBuffer buffer(&bmp);
+    ASSERT_TRUE(buffer.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(indexed.save(&buffer, "BMP"));
+    auto* mime = new QMimeData;  // owned by the clipboard from here on
+    mime->setData(QStringLiteral("image/bmp"), bmp);
+    QGuiApplication::clipboard()->setMimeData(mime);
+    Run(&TMorviMain::Button2Click);
+    ASSERT_TRUE(ui_.errors.isEmpty()) << ui_.errors.join(QLatin1Char('\n')).toStdString();
+    ASSERT_EQ(window_->Session().SourcePicture->GetBitmap().Format(), gfx::PixelFormat::pf8bit);
+
+    Run(&TMorviMain::LightUpClick);
+    const gfx::Bitmap& lit = window_->Session().SourcePicture->GetBitmap();
+    EXPECT_EQ(lit.Format(), gfx::PixelFormat::pf24bit);
+    EXPECT_EQ(lit.Width(), 6);
+    EXPECT_EQ(lit.Pixel(0, 0), gfx::RGB(120, 255, 30));
+    EXPECT_EQ(lit.Pixel(5, 2), gfx::RGB(20, 20, 20));
+}
+
 TEST_F(WindowCommands, BatchSizesEveryFileByTheRules) {
     test::WriteBmp(Path("one.bmp"), 800, 600, gfx::clBlack);
     test::WriteBmp(Path("big.bmp"), 1024, 768, gfx::clBlack);
@@ -494,6 +558,7 @@ TEST_F(WindowCommands, BatchSizesEveryFileByTheRules) {
     EXPECT_EQ(check.Height(), 600);
     EXPECT_EQ(window_->Session().CurrentFileName, Path("big.bmp"));
     EXPECT_TRUE(ui_.boxes.empty()) << "no overwrite question in a batch";
+    EXPECT_TRUE(window_->Session().OpenDirectory.isEmpty()) << "the open command's folder is left alone";
 
     // A magnification scales every file from its own size; other kinds are
     // written beside as .bmp after one warning.
@@ -538,6 +603,54 @@ TEST_F(WindowCommands, ABatchWhoseOutputSizeIsRefusedEndsAtOnce) {
     EXPECT_EQ(ReadBytes(Path("a.bmp")), before);
     EXPECT_EQ(window_->Session().CurrentFileName, Path("a.bmp")) << "the run stopped at the first file";
     EXPECT_EQ(window_->findChild<QObject*>(QStringLiteral("Ikkatsu"))->property("Tag").toInt(), 0);
+}
+
+// Queues the drag's entry and the drop of one file, as the window system delivers them.
+void PostDrop(QWidget* target, const QString& path, QMimeData& mime) {
+    mime.setUrls({QUrl::fromLocalFile(path)});
+    QCoreApplication::postEvent(target, new QDragEnterEvent(QPoint(200, 200), Qt::CopyAction, &mime, Qt::LeftButton,
+                                                            Qt::NoModifier));
+    QCoreApplication::postEvent(target, new QDropEvent(QPointF(200, 200), Qt::CopyAction, &mime, Qt::LeftButton,
+                                                       Qt::NoModifier));
+}
+
+// Drops files on the window while the batch is between its dialog and its files.
+class DroppingInteraction : public test::ScriptedInteraction {
+public:
+    QStringList OpenPictures(const OpenRequest& request) override {
+        const QStringList files = test::ScriptedInteraction::OpenPictures(request);
+        PostDrop(target, dropped, mime);
+        return files;
+    }
+    QWidget* target = nullptr;
+    QString dropped;
+    QMimeData mime;
+};
+
+TEST_F(WindowCommands, ADropDuringABatchChangesNoOtherFile) {
+    DroppingInteraction ui;
+    TMorviMain window(ui, QStringList());
+    ui.target = &window;
+    ui.dropped = test::WriteBmp(Path("other.bmp"), 50, 40, gfx::clBlack);
+    const QByteArray other = ReadBytes(ui.dropped);
+    test::WriteBmp(Path("a.bmp"), 30, 20, gfx::clBlack);
+    {
+        // Outside a run a drop opens the file.
+        QMimeData mime;
+        PostDrop(&window, ui.dropped, mime);
+        QCoreApplication::processEvents();
+        ASSERT_EQ(window.Session().CurrentFileName, ui.dropped);
+    }
+    window.findChild<QLineEdit*>(QStringLiteral("Edit1"))->setText(QStringLiteral("10"));
+    window.findChild<QLineEdit*>(QStringLiteral("Edit2"))->setText(QStringLiteral("5"));
+    ui.openAnswers.enqueue({Path("a.bmp")});
+    window.RunHandler([&] { window.IkkatsuClick(); });
+    ASSERT_TRUE(ui.errors.isEmpty()) << ui.errors.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(window.Session().CurrentFileName, Path("a.bmp")) << "the drop did not take the run's place";
+    EXPECT_EQ(ReadBytes(ui.dropped), other);
+    gfx::Picture check;
+    check.LoadFromFile(QFile::encodeName(Path("a.bmp")).toStdString());
+    EXPECT_EQ(check.Width(), 10) << "the batch's own file is converted";
 }
 
 }  // namespace
