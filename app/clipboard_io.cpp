@@ -5,8 +5,10 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QStringList>
+#include <algorithm>
 #include <cstring>
 
+#include "gfx/byte_reader.h"
 #include "gfx/dibheaders.h"
 
 namespace morvi {
@@ -105,10 +107,38 @@ std::optional<std::vector<uint8_t>> MimeClipboardSource::GetData(uint16_t format
 }
 
 std::optional<std::vector<uint8_t>> PackedDIBFromBmpFile(const QByteArray& bmp) {
-    constexpr qsizetype kFileHeader = sizeof(gfx::BITMAPFILEHEADER);
-    if (bmp.size() <= kFileHeader || bmp[0] != 'B' || bmp[1] != 'M') return std::nullopt;
+    gfx::ByteReader reader(reinterpret_cast<const uint8_t*>(bmp.constData()), static_cast<size_t>(bmp.size()));
+    gfx::BITMAPFILEHEADER file;
+    uint32_t headerSize = 0;
+    // Both reads stop at the end of the bytes; a block that short is no BMP file.
+    if (!reader.ReadStruct(file) || file.bfType != gfx::kBitmapFileType || !reader.ReadU32(headerSize)) {
+        return std::nullopt;
+    }
+    constexpr size_t kFileHeader = sizeof(gfx::BITMAPFILEHEADER);
     const auto* begin = reinterpret_cast<const uint8_t*>(bmp.constData());
-    return std::vector<uint8_t>(begin + kFileHeader, begin + bmp.size());
+    const size_t size = static_cast<size_t>(bmp.size());
+    // Where a packed DIB expects its pixels: right behind the header, the masks and
+    // the colours. A file whose pixels start later (bfOffBits) has a gap there,
+    // which the packed form cannot express; it is cut out.
+    size_t tableEnd = kFileHeader + headerSize;
+    if (headerSize == sizeof(gfx::BITMAPINFOHEADER)) {
+        gfx::BITMAPINFOHEADER info;
+        if (!reader.Seek(kFileHeader) || !reader.ReadStruct(info)) return std::nullopt;
+        uint64_t colors = info.biClrUsed;
+        if (colors == 0 && info.biBitCount <= 8) colors = uint64_t{1} << info.biBitCount;
+        tableEnd += (info.biCompression == gfx::BI_BITFIELDS ? 12 : 0) + std::min<uint64_t>(colors, 1u << 16) * 4;
+    } else if (headerSize == sizeof(gfx::BITMAPCOREHEADER)) {
+        gfx::BITMAPCOREHEADER core;
+        if (!reader.Seek(kFileHeader) || !reader.ReadStruct(core)) return std::nullopt;
+        tableEnd += core.bcBitCount <= 8 ? (size_t{1} << core.bcBitCount) * 3 : 0;
+    }
+    std::vector<uint8_t> packed(begin + kFileHeader, begin + std::min(tableEnd, size));
+    if (file.bfOffBits > tableEnd && file.bfOffBits <= size) {
+        packed.insert(packed.end(), begin + file.bfOffBits, begin + size);
+    } else if (tableEnd < size) {
+        packed.insert(packed.end(), begin + tableEnd, begin + size);
+    }
+    return packed;
 }
 
 std::vector<uint8_t> PackedDIBFromImage(const QImage& source) {

@@ -110,7 +110,15 @@ void FileStream::Sync() {
 
 void SaveFileAtomically(const std::string& path, const std::function<void(Stream&)>& writer) {
     namespace fs = std::filesystem;
-    const fs::path target(path);
+    fs::path target(path);
+    // Saving through a symbolic link replaces the file it points to, as writing
+    // in place would; the link itself stays a link.
+    std::error_code error;
+    if (fs::is_symlink(fs::symlink_status(target, error))) {
+        const fs::path resolved = fs::weakly_canonical(target, error);
+        if (!error) target = resolved;
+    }
+    const std::string finalPath = target.string();
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
 
     // A name in the same folder, so that the final rename stays on one file system.
@@ -132,7 +140,7 @@ void SaveFileAtomically(const std::string& path, const std::function<void(Stream
             stream.Sync();
         }
         struct stat old {};
-        if (::stat(path.c_str(), &old) == 0) {
+        if (::stat(finalPath.c_str(), &old) == 0) {
             ::chmod(temp.c_str(), old.st_mode & 07777);
         } else {
             // A new file gets the usual permissions under the user's umask.
@@ -140,7 +148,7 @@ void SaveFileAtomically(const std::string& path, const std::function<void(Stream
             ::umask(mask);
             ::chmod(temp.c_str(), 0666 & ~mask);
         }
-        if (::rename(temp.c_str(), path.c_str()) != 0) {
+        if (::rename(temp.c_str(), finalPath.c_str()) != 0) {
             throw EInOutError("Cannot write file \"" + path + "\". " + SystemReason());
         }
     } catch (...) {

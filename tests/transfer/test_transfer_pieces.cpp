@@ -125,6 +125,32 @@ TEST(ClipboardBridge, OffersAreReadInTheirBestForm) {
     EXPECT_FALSE(textSource.Metafile());
 }
 
+// A BMP whose pixels start after a gap (bfOffBits past the colour table) still
+// pastes with every pixel in place.
+TEST(ClipboardBridge, BmpOffersWithAGapBeforeThePixels) {
+    gfx::Bitmap source(3, 2, gfx::PixelFormat::pf24bit);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x) source.SetPixel(x, y, gfx::RGB(x * 80, y * 120, 33));
+    gfx::MemoryStream stream;
+    source.SaveToStream(stream);
+    std::vector<uint8_t> file = stream.Bytes();
+    uint32_t offBits = 0;
+    std::memcpy(&offBits, &file[10], 4);
+    file.insert(file.begin() + offBits, 10, 0xEE);
+    offBits += 10;
+    std::memcpy(&file[10], &offBits, 4);
+
+    const auto packed = PackedDIBFromBmpFile(QByteArray(reinterpret_cast<const char*>(file.data()),
+                                                        static_cast<qsizetype>(file.size())));
+    ASSERT_TRUE(packed);
+    kvdib::TKvDIB dib;
+    dib.LoadFromClipboardFormat(gfx::CF_DIB, &*packed, nullptr);
+    gfx::Bitmap back;
+    dib.AssignTo(back);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x) EXPECT_EQ(back.Pixel(x, y), source.Pixel(x, y)) << x << "," << y;
+}
+
 class OutputFile : public ::testing::Test {
 protected:
     void SetUp() override {
