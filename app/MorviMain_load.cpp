@@ -70,15 +70,10 @@ void TMorviMain::LoadPictureFile(const QString& path, bool normalise, bool reset
     const int32_t width = loaded.Width();
     const int32_t height = loaded.Height();
     // 3.
-    Image2->resize(width, height);
-    // 4. A white surface of the picture's size.
-    gfx::Canvas& work = Image2->Canvas();
-    work.brushColor = gfx::clWhite;
-    work.FillRect({0, 0, width, height});
-    work.copyMode = gfx::CopyMode::SrcCopy;
-    Image2->SetBitmapSize(width, height);
+    // 3., 4. A white surface of the picture's size.
+    gfx::Canvas& work = PrepareWorkingImage(width, height);
     // 5. At its own size, so icons and metafiles are rendered on white.
-    Image2->Canvas().StretchDraw({0, 0, width, height}, loaded);
+    work.StretchDraw({0, 0, width, height}, loaded);
     // 6. From here on the picture is a bitmap whatever the file held.
     state_.SourcePicture->Assign(Image2->Bitmap());
     // 7.
@@ -94,6 +89,17 @@ void TMorviMain::LoadPictureFile(const QString& path, bool normalise, bool reset
     if (!resetMagnification) return;
     UpDown1->SetPosition(0);
     UpDown1Click();
+}
+
+gfx::Canvas& TMorviMain::PrepareWorkingImage(int32_t width, int32_t height)
+{
+    Image2->resize(width, height);
+    gfx::Canvas& work = Image2->Canvas();
+    work.brushColor = gfx::clWhite;
+    work.FillRect({0, 0, width, height});
+    work.copyMode = gfx::CopyMode::SrcCopy;
+    Image2->SetBitmapSize(width, height);
+    return Image2->Canvas();
 }
 
 void TMorviMain::RefreshPreview()

@@ -49,15 +49,10 @@ void TMorviMain::MirrorPicture(bool horizontal) {
     const int32_t width = source.Width();
     const int32_t height = source.Height();
     // 2., 3.
-    Image2->resize(width, height);
-    gfx::Canvas& work = Image2->Canvas();
-    work.brushColor = gfx::clWhite;
-    work.FillRect({0, 0, width, height});
-    work.copyMode = gfx::CopyMode::SrcCopy;
-    Image2->SetBitmapSize(width, height);
+    gfx::Canvas& work = PrepareWorkingImage(width, height);
     // 4. A rectangle with reversed edges draws the picture mirrored.
     const gfx::Rect mirrored = horizontal ? gfx::Rect{width, 0, 0, height} : gfx::Rect{0, height, width, 0};
-    Image2->Canvas().StretchDraw(mirrored, source);
+    work.StretchDraw(mirrored, source);
     // 5., 6. The selection and the magnification stay as they are.
     state_.SourcePicture->Assign(Image2->Bitmap());
     RefreshPreview();

@@ -102,15 +102,10 @@ const gfx::Bitmap* TMorviMain::ComposeOutput() {
     }
     try {
         // 2. A white bitmap of the output size.
-        Image2->resize(width, height);
-        gfx::Canvas& work = Image2->Canvas();
-        work.brushColor = gfx::clWhite;
-        work.FillRect({0, 0, width, height});
-        work.copyMode = gfx::CopyMode::SrcCopy;
-        Image2->SetBitmapSize(width, height);
+        gfx::Canvas& work = PrepareWorkingImage(width, height);
         // 3.
         if (const gfx::Graphic* graphic = state_.SourcePicture->GetGraphic()) {
-            Image2->Canvas().StretchDraw({0, 0, width, height}, *graphic);
+            work.StretchDraw({0, 0, width, height}, *graphic);
         }
         // 4.
         if (region) {
@@ -214,13 +209,8 @@ void TMorviMain::Button2Click() {
                 return;
             }
             state_.SourcePicture->SetGraphic(std::move(graphic));
-            Image2->resize(size->width, size->height);
-            gfx::Canvas& work = Image2->Canvas();
-            work.brushColor = gfx::clWhite;
-            work.FillRect({0, 0, size->width, size->height});
-            work.copyMode = gfx::CopyMode::SrcCopy;
-            Image2->SetBitmapSize(size->width, size->height);
-            Image2->Canvas().StretchDraw({0, 0, size->width, size->height}, *state_.SourcePicture->GetGraphic());
+            PrepareWorkingImage(size->width, size->height)
+                .StretchDraw({0, 0, size->width, size->height}, *state_.SourcePicture->GetGraphic());
             state_.SourcePicture->Assign(Image2->Bitmap());
         }
     } catch (...) {

@@ -135,6 +135,8 @@ private:
     bool IsSupportedPictureFile(const QString& path) const;
     void SetStatusHint(const QString& hint);
     void SetAutoSizedText(QLabel* label, const QString& text);
+    // Image2 as a white surface of the given size, ready for a drawing at 1:1.
+    gfx::Canvas& PrepareWorkingImage(int32_t width, int32_t height);
     // Beep and the warning box with one OK button.
     void Warn(const QString& text);
     // The output picture at the size in the size boxes, cut to the marked region:
