@@ -175,15 +175,7 @@ void BM_LoadPicture(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadPicture)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void BM_DecodeJpeg(benchmark::State& state) {
-    const std::vector<uint8_t> bytes = gfx::ReadWholeFile(PhotoPath());
-    for (auto _ : state) {
-        auto bitmap = gfx::ReadJpeg(bytes.data(), bytes.size());
-        benchmark::DoNotOptimize(bitmap->ScanLine(0));
-    }
-    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bytes.size()));
-}
-BENCHMARK(BM_DecodeJpeg)->Unit(benchmark::kMillisecond)->UseRealTime();
+// Decoding alone is timed in bench_open_preview.
 
 // Arguments: the stretch mode, so the filter's cost can be told from the walk,
 // and the picture's depth: 32 as decoded, 24 after the open dialog's pass
