@@ -5,6 +5,7 @@
 
 #include "dib/dibcanvas.h"
 #include "dib/errors.h"
+#include "dib/halftone.h"
 #include "dib/memory.h"
 #include "dib/storage.h"
 #include "gfx/bitmap.h"
@@ -52,24 +53,10 @@ int BitCountOf(gfx::PixelFormat format) {
     return 0;
 }
 
-// The colour halftone palette of the drawing modes: 6 reds x 7 greens x 5 blues,
-// then five extra greys and dark colours; made once, shared by every TKvDIB.
+// The colour halftone palette of the drawing modes, the halftone conversion's
+// colours in its order; made once, shared by every TKvDIB.
 const gfx::HPALETTE& SharedHalfTonePalette() {
-    static const gfx::HPALETTE palette = [] {
-        static constexpr uint8_t kReds[6] = {0, 51, 102, 153, 204, 255};
-        static constexpr uint8_t kGreens[7] = {0, 43, 85, 128, 171, 214, 255};
-        static constexpr uint8_t kBlues[5] = {0, 64, 128, 192, 255};
-        std::vector<gfx::PaletteEntry> entries(215);
-        for (int r = 0; r < 6; ++r)
-            for (int g = 0; g < 7; ++g)
-                for (int b = 0; b < 5; ++b) entries[35 * r + 5 * g + b] = {kReds[r], kGreens[g], kBlues[b], 0};
-        entries[210] = {128, 0, 0, 0};
-        entries[211] = {128, 128, 0, 0};
-        entries[212] = {128, 0, 128, 0};
-        entries[213] = {192, 192, 192, 0};
-        entries[214] = {128, 128, 128, 0};
-        return gfx::CreatePalette(entries);
-    }();
+    static const gfx::HPALETTE palette = gfx::ColorTableToPalette(HalfTonePalette);
     if (!palette) throw gfx::EOutOfResources("TKvDIB.GetPalette: Cannot Make Palette(1)");
     return palette;
 }
@@ -278,19 +265,31 @@ void TKvDIB::AssignToBitmap(gfx::Bitmap& bitmap) const {
         case TKvPixelFormat::kvpf24Bit: format = gfx::PixelFormat::pf24bit; break;
         default: KVDIB_ASSERT(false, "TKvDIB.AssignTo: Illegal PixelFormat");
     }
-    bitmap.SetPixelFormat(format);
+    const DIBInfos& infos = InternalDIB->DIBInfos;
+    const int32_t width = Width();
+    const int32_t height = Height();
+    const int64_t stride = DIBStride(width, infos.Header.biBitCount);
+    const size_t rowBytes = gfx::RowBytes(format, width);
+    const bool everyByteCopied = infos.Header.biCompression == gfx::BI_RGB &&
+                                 stride * static_cast<int64_t>(height) <= infos.BitsSize &&
+                                 static_cast<size_t>(stride) == rowBytes;
+    if (everyByteCopied && bitmap.Format() != format) {
+        // Converting the old pixels to the new depth would be wasted: the copy
+        // below overwrites all of them. A blank bitmap of that depth changes
+        // the bitmap in one step, as the conversion does. The plain bitmap
+        // assignment is meant: a derived class may convert what it is given.
+        gfx::Bitmap blank(width, height, format);
+        bitmap.gfx::Bitmap::Assign(&blank);
+    } else {
+        bitmap.SetPixelFormat(format);
+    }
     {
         DrawModeGuard guard(const_cast<TKvDIB*>(this)->DrawMode, 0);
         bitmap.SetPalette(gfx::CopyPalette(GetPalette()));
     }
-    const DIBInfos& infos = InternalDIB->DIBInfos;
-    const int32_t width = Width();
-    const int32_t height = Height();
     if (infos.Header.biCompression == gfx::BI_RGB) {
         // Uncompressed data goes row by row, so that palette indices stay exactly
         // as stored even where the colour table repeats a colour.
-        const int64_t stride = DIBStride(width, infos.Header.biBitCount);
-        const size_t rowBytes = gfx::RowBytes(format, width);
         const size_t copyBytes = std::min<size_t>(rowBytes, static_cast<size_t>(stride));
         for (int32_t y = 0; y < height; ++y) {
             const int32_t memoryRow = infos.Header.biHeight > 0 ? height - 1 - y : y;

@@ -265,11 +265,15 @@ void Bitmap::SetPixelFormat(PixelFormat format) {
     // are, so duplicate table entries are not merged.
     const bool keepIndices = IsIndexed(format_) && IsIndexed(format) &&
                              BitsPerPixel(format) > BitsPerPixel(format_) && from.Table() == to.Table();
-    std::vector<uint32_t> row(static_cast<size_t>(width_));
+    // Device pixels to 24 bits go straight from row to row.
+    const bool pack = format_ == PixelFormat::pf32bit && format == PixelFormat::pf24bit;
+    std::vector<uint32_t> row(pack ? 0 : static_cast<size_t>(width_));
     for (int32_t y = 0; y < height_; ++y) {
         const uint8_t* src = std::as_const(*this).ScanLine(y);
         uint8_t* dst = converted.ScanLine(y);
-        if (keepIndices) {
+        if (pack) {
+            PackBGRXToBGR(src, dst, static_cast<size_t>(width_));
+        } else if (keepIndices) {
             for (int32_t x = 0; x < width_; ++x) StoreRaw(dst, x, format, LoadRaw(src, x, format_));
         } else {
             from.ReadRow(src, 0, width_, row.data());

@@ -133,18 +133,24 @@ int GetDIBits(const Bitmap& bitmap, uint32_t startScan, uint32_t numScans, void*
         }
     }
     const bool raw = bitmap.Format() == g.format && (!IsIndexed(g.format) || table == bitmap.ColorTable());
+    // Device pixels to 24 bits, the usual way into a DIB, need no trip through words.
+    const bool pack = bitmap.Format() == PixelFormat::pf32bit && g.format == PixelFormat::pf24bit;
     PixelCodec from(bitmap);
     PixelCodec to(g.format, table);
-    std::vector<uint32_t> line(static_cast<size_t>(g.width));
+    std::vector<uint32_t> line(raw || pack ? 0 : static_cast<size_t>(g.width));
     auto* out = static_cast<uint8_t*>(bits);
     const size_t used = (static_cast<size_t>(g.width) * static_cast<size_t>(BitsPerPixel(g.format)) + 7) / 8;
     for (uint32_t i = 0; i < rows; ++i) {
         const uint32_t scan = startScan + i;
         const int32_t y = g.bottomUp ? g.height - 1 - static_cast<int32_t>(scan) : static_cast<int32_t>(scan);
         uint8_t* dst = out + static_cast<size_t>(i) * g.rowBytes;
-        std::memset(dst, 0, g.rowBytes);
+        // Every pixel bit of the first used bytes is written below (sub-byte
+        // writers set or clear each bit); only the padding needs clearing.
+        std::memset(dst + used, 0, g.rowBytes - used);
         if (raw) {
             std::memcpy(dst, bitmap.ScanLine(y), used);
+        } else if (pack) {
+            PackBGRXToBGR(bitmap.ScanLine(y), dst, static_cast<size_t>(g.width));
         } else {
             from.ReadRow(bitmap.ScanLine(y), 0, g.width, line.data());
             to.WriteRow(dst, 0, g.width, line.data());

@@ -1,6 +1,7 @@
 #include "pixels.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace gfx {
@@ -64,6 +65,51 @@ void StoreRaw(uint8_t* row, int32_t x, PixelFormat format, uint32_t raw) {
             std::memcpy(row + 4 * static_cast<ptrdiff_t>(x), &raw, 4);
             break;
     }
+}
+
+// The packing below moves whole words: byte 0 of a word is the first byte in memory.
+static_assert(std::endian::native == std::endian::little, "pixel rows are handled as little-endian words");
+
+namespace {
+
+inline uint32_t LoadWord(const uint8_t* p) {
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+
+inline void StoreWord(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
+
+}  // namespace
+
+void PackBGRXToBGR(const uint8_t* src, uint8_t* dst, size_t count) {
+    // Four pixels at a time: four words in, three words out.
+    size_t i = 0;
+    for (; i + 4 <= count; i += 4, src += 16, dst += 12) {
+        const uint32_t a = LoadWord(src), b = LoadWord(src + 4), c = LoadWord(src + 8), d = LoadWord(src + 12);
+        StoreWord(dst, (a & 0xFFFFFFu) | (b << 24));
+        StoreWord(dst + 4, ((b >> 8) & 0xFFFFu) | (c << 16));
+        StoreWord(dst + 8, ((c >> 16) & 0xFFu) | (d << 8));
+    }
+    for (; i < count; ++i, src += 4, dst += 3) {
+        dst[0] = src[0];
+        dst[1] = src[1];
+        dst[2] = src[2];
+    }
+}
+
+void UnpackBGRToBGRX(const uint8_t* src, uint32_t* dst, size_t count) {
+    size_t i = 0;
+    for (; i + 4 <= count; i += 4, src += 12, dst += 4) {
+        const uint32_t a = LoadWord(src), b = LoadWord(src + 4), c = LoadWord(src + 8);
+        dst[0] = a & 0xFFFFFFu;
+        dst[1] = (a >> 24) | ((b & 0xFFFFu) << 8);
+        dst[2] = (b >> 16) | ((c & 0xFFu) << 16);
+        dst[3] = c >> 8;
+    }
+    for (; i < count; ++i, src += 3)
+        *dst++ = static_cast<uint32_t>(src[0]) | (static_cast<uint32_t>(src[1]) << 8) |
+                 (static_cast<uint32_t>(src[2]) << 16);
 }
 
 namespace {
@@ -192,13 +238,9 @@ void PixelCodec::ReadRow(const uint8_t* row, int32_t x0, int32_t count, uint32_t
         case PixelFormat::pf32bit:
             std::memcpy(out, row + 4 * static_cast<ptrdiff_t>(x0), 4 * static_cast<size_t>(count));
             return;
-        case PixelFormat::pf24bit: {
-            const uint8_t* p = row + 3 * static_cast<ptrdiff_t>(x0);
-            for (int32_t i = 0; i < count; ++i, p += 3)
-                out[i] = static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-                         (static_cast<uint32_t>(p[2]) << 16);
+        case PixelFormat::pf24bit:
+            UnpackBGRToBGRX(row + 3 * static_cast<ptrdiff_t>(x0), out, static_cast<size_t>(count));
             return;
-        }
         case PixelFormat::pf8bit:
             for (int32_t i = 0; i < count; ++i) out[i] = decoded_[row[x0 + i]];
             return;
@@ -213,15 +255,10 @@ void PixelCodec::WriteRow(uint8_t* row, int32_t x0, int32_t count, const uint32_
         case PixelFormat::pf32bit:
             std::memcpy(row + 4 * static_cast<ptrdiff_t>(x0), in, 4 * static_cast<size_t>(count));
             return;
-        case PixelFormat::pf24bit: {
-            uint8_t* p = row + 3 * static_cast<ptrdiff_t>(x0);
-            for (int32_t i = 0; i < count; ++i, p += 3) {
-                p[0] = static_cast<uint8_t>(in[i]);
-                p[1] = static_cast<uint8_t>(in[i] >> 8);
-                p[2] = static_cast<uint8_t>(in[i] >> 16);
-            }
+        case PixelFormat::pf24bit:
+            PackBGRXToBGR(reinterpret_cast<const uint8_t*>(in), row + 3 * static_cast<ptrdiff_t>(x0),
+                          static_cast<size_t>(count));
             return;
-        }
         default:
             for (int32_t i = 0; i < count; ++i) Write(row, x0 + i, in[i]);
             return;

@@ -30,6 +30,12 @@ inline uint32_t QuadToBGRX(const RGBQuad& q) {
 uint32_t LoadRaw(const uint8_t* row, int32_t x, PixelFormat format);
 void StoreRaw(uint8_t* row, int32_t x, PixelFormat format, uint32_t raw);
 
+// Whole-row fast paths between the two true-colour layouts: count BGRX pixels
+// packed to BGR bytes (the fourth byte dropped), and BGR bytes widened to BGRX
+// words whose fourth byte is zero. Source and destination must not overlap.
+void PackBGRXToBGR(const uint8_t* src, uint8_t* dst, size_t count);
+void UnpackBGRToBGRX(const uint8_t* src, uint32_t* dst, size_t count);
+
 // The default colour tables a bitmap without palette reads its indexed pixels with.
 const std::vector<RGBQuad>& DefaultColorTable(PixelFormat format);
 

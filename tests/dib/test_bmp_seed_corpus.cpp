@@ -75,9 +75,9 @@ TEST(SeedCorpus, Write) {
     const std::filesystem::path clipDir = std::filesystem::path(root) / "fuzz_clipboard_dib";
     std::filesystem::create_directories(streamDir);
     std::filesystem::create_directories(clipDir);
-    for (const auto& [name, spec] : Seeds()) {
-        const std::vector<uint8_t> file = test::BmpFile(spec);
-        const std::vector<uint8_t> packed = test::PackedDib(spec);
+    for (const auto& [name, layout] : Seeds()) {
+        const std::vector<uint8_t> file = test::BmpFile(layout);
+        const std::vector<uint8_t> packed = test::PackedDib(layout);
         TKvInternalDIB dib(false);
         gfx::MemoryStream stream(file);
         ASSERT_NO_THROW(dib.LoadFromStream(stream)) << name;

@@ -167,7 +167,7 @@ INSTANTIATE_TEST_SUITE_P(All, StreamLoaderRejects, ::testing::Combine(::testing:
 
 struct GoodCase {
     const char* name;
-    BmpSpec spec;
+    BmpSpec layout;
     int32_t width, height, biHeight;
     uint16_t bitCount;
     uint32_t compression, clrUsed;
@@ -298,7 +298,7 @@ TEST_P(StreamLoaderAccepts, AndStoresWhatTheFileSays) {
     const auto& [c, useFMO] = GetParam();
     TKvInternalDIB dib(useFMO);
     const int64_t live = testing::LiveAllocations();
-    Load(dib, BmpFile(c.spec));
+    Load(dib, BmpFile(c.layout));
     const BITMAPINFOHEADER& h = dib.DIBInfos.Header;
     EXPECT_EQ(dib.Width, c.width);
     EXPECT_EQ(dib.Height, c.height);

@@ -21,7 +21,7 @@ using test::PackedDib;
 const std::string kInvalidData = "TKvDIB.LoadFromClipboardFormat: Invalid Clipboard Data";
 const std::string kWidthHeight = "TKvInternalDIB.LoadFromStream: Invalid Width or Height";
 
-BmpSpec Spec(uint16_t bits, int32_t w, int32_t h) {
+BmpSpec Layout(uint16_t bits, int32_t w, int32_t h) {
     BmpSpec s;
     s.bitCount = bits;
     s.width = w;
@@ -43,34 +43,34 @@ std::vector<BadCase> BadCases() {
     return {
         {"Empty", [] { return std::vector<uint8_t>{}; }, kInvalidData},
         {"ThreeBytes", [] { return std::vector<uint8_t>{40, 0, 0}; }, kInvalidData},
-        {"HeaderSize64", [] { auto s = Spec(24, 1, 1); s.headerSize = 64; return PackedDib(s); }, kInvalidData},
-        {"HeaderSize108", [] { auto s = Spec(24, 1, 1); s.headerSize = 108; return PackedDib(s); }, kInvalidData},
-        {"InfoHeaderCut", [] { auto b = PackedDib(Spec(24, 1, 1)); b.resize(39); return b; }, kInvalidData},
-        {"CoreHeaderCut", [] { auto s = Spec(24, 1, 1); s.headerSize = 12; auto b = PackedDib(s); b.resize(11);
+        {"HeaderSize64", [] { auto s = Layout(24, 1, 1); s.headerSize = 64; return PackedDib(s); }, kInvalidData},
+        {"HeaderSize108", [] { auto s = Layout(24, 1, 1); s.headerSize = 108; return PackedDib(s); }, kInvalidData},
+        {"InfoHeaderCut", [] { auto b = PackedDib(Layout(24, 1, 1)); b.resize(39); return b; }, kInvalidData},
+        {"CoreHeaderCut", [] { auto s = Layout(24, 1, 1); s.headerSize = 12; auto b = PackedDib(s); b.resize(11);
                                return b; }, kInvalidData},
-        {"ColourTableCut", [] { auto s = Spec(8, 1, 1); s.pixels.clear(); auto b = PackedDib(s); b.pop_back();
+        {"ColourTableCut", [] { auto s = Layout(8, 1, 1); s.pixels.clear(); auto b = PackedDib(s); b.pop_back();
                                 return b; }, kInvalidData},
-        {"CoreColourTableCut", [] { auto s = Spec(4, 1, 1); s.headerSize = 12; s.pixels.clear();
+        {"CoreColourTableCut", [] { auto s = Layout(4, 1, 1); s.headerSize = 12; s.pixels.clear();
                                     auto b = PackedDib(s); b.pop_back(); return b; }, kInvalidData},
-        {"MasksCut", [] { auto s = Spec(16, 1, 1); s.compression = gfx::BI_BITFIELDS; s.masks = {0x7C00, 0x3E0};
+        {"MasksCut", [] { auto s = Layout(16, 1, 1); s.compression = gfx::BI_BITFIELDS; s.masks = {0x7C00, 0x3E0};
                           s.pixels.clear(); return PackedDib(s); }, kInvalidData},
-        {"HugeClrUsed", [] { auto s = Spec(24, 1, 1); s.clrUsed = 0xFFFFFFFF; return PackedDib(s); }, kInvalidData},
-        {"WidthZero", [] { return PackedDib(Spec(24, 0, 1)); }, kWidthHeight},
-        {"WidthNegative", [] { return PackedDib(Spec(24, -3, 2)); }, kWidthHeight},
-        {"HeightZero", [] { return PackedDib(Spec(24, 2, 0)); }, kWidthHeight},
-        {"BitCount2", [] { return PackedDib(Spec(2, 2, 2)); },
+        {"HugeClrUsed", [] { auto s = Layout(24, 1, 1); s.clrUsed = 0xFFFFFFFF; return PackedDib(s); }, kInvalidData},
+        {"WidthZero", [] { return PackedDib(Layout(24, 0, 1)); }, kWidthHeight},
+        {"WidthNegative", [] { return PackedDib(Layout(24, -3, 2)); }, kWidthHeight},
+        {"HeightZero", [] { return PackedDib(Layout(24, 2, 0)); }, kWidthHeight},
+        {"BitCount2", [] { return PackedDib(Layout(2, 2, 2)); },
          "TKvInternalDIB.LoadFromClipboardFormat: Invalid biBitCount"},
-        {"BitCount0", [] { auto s = Spec(24, 2, 2); s.bitCount = 0; return PackedDib(s); },
+        {"BitCount0", [] { auto s = Layout(24, 2, 2); s.bitCount = 0; return PackedDib(s); },
          "TKvInternalDIB.LoadFromClipboardFormat: Invalid biBitCount"},
-        {"ZeroMask", [] { auto s = Spec(32, 1, 1); s.compression = gfx::BI_BITFIELDS; s.masks = {0xFF, 0, 0xFF0000};
+        {"ZeroMask", [] { auto s = Layout(32, 1, 1); s.compression = gfx::BI_BITFIELDS; s.masks = {0xFF, 0, 0xFF0000};
                           return PackedDib(s); }, "TKvInternalDIB.LoadFromStream: Invalid Masks"},
-        {"Deep16RleCompression", [] { auto s = Spec(16, 2, 1); s.compression = gfx::BI_RLE4; return PackedDib(s); },
+        {"Deep16RleCompression", [] { auto s = Layout(16, 2, 1); s.compression = gfx::BI_RLE4; return PackedDib(s); },
          "TKvInternalDIB.LoadFromClipboardFormat: Invalid Compression"},
-        {"Deep32RowsCut", [] { auto s = Spec(32, 2, 3); s.pixels.resize(23); return PackedDib(s); },
+        {"Deep32RowsCut", [] { auto s = Layout(32, 2, 3); s.pixels.resize(23); return PackedDib(s); },
          "TKvInternalDIB.LoadFromClipboardFormat: Pixel data is too short"},
-        {"Plain24RowsCut", [] { auto s = Spec(24, 2, 3); s.pixels.resize(23); return PackedDib(s); },
+        {"Plain24RowsCut", [] { auto s = Layout(24, 2, 3); s.pixels.resize(23); return PackedDib(s); },
          "TKvInternalDIB.LoadFromClipboardFormat: Pixel data is too short"},
-        {"TooLarge", [] { auto s = Spec(1, 1, 1); s.width = 0x7FFFFFFF; s.height = 300; return PackedDib(s); },
+        {"TooLarge", [] { auto s = Layout(1, 1, 1); s.width = 0x7FFFFFFF; s.height = 300; return PackedDib(s); },
          "TKvInternalDIB.LoadFromClipboardFormat: Picture is too large"},
     };
 }
@@ -103,7 +103,7 @@ INSTANTIATE_TEST_SUITE_P(All, ClipboardLoaderRejects,
 
 // Loading into a storage other graphics still hold would change their picture.
 TEST(ClipboardLoader, BothLoadersRefuseASharedStorageBeforeTouchingIt) {
-    const BmpSpec s = Spec(8, 2, 2);
+    const BmpSpec s = Layout(8, 2, 2);
     TKvInternalDIB dib(true);
     test::FillWithMarker(dib);
     const test::StorageState before(dib);
@@ -118,7 +118,7 @@ TEST(ClipboardLoader, BothLoadersRefuseASharedStorageBeforeTouchingIt) {
 }
 
 TEST(ClipboardLoader, TakesThePixelsUpToTheEndOfTheBlock) {
-    BmpSpec s = Spec(8, 3, -2);
+    BmpSpec s = Layout(8, 3, -2);
     s.clrUsed = 300, s.colors = test::Ramp(300), s.xPels = 0;
     s.pixels.push_back(0x77);  // one byte more than the rows need: still pixel data
     TKvInternalDIB dib(true);
@@ -133,7 +133,7 @@ TEST(ClipboardLoader, TakesThePixelsUpToTheEndOfTheBlock) {
 }
 
 TEST(ClipboardLoader, ConvertsCoreHeadersAndDeepPixels) {
-    BmpSpec core = Spec(1, 9, 1);
+    BmpSpec core = Layout(1, 9, 1);
     core.headerSize = 12;
     TKvInternalDIB dib(false);
     dib.LoadFromClipboardFormat(PackedDib(core));

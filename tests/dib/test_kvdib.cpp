@@ -3,8 +3,10 @@
 // clipboard wrappers, and the change notifications clients rely on.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "dib/dibcanvas.h"
@@ -185,6 +187,97 @@ INSTANTIATE_TEST_SUITE_P(Depths, KvDIBBitmapRoundTrip,
                                            DepthCase{gfx::PixelFormat::pf16bit, 24},
                                            DepthCase{gfx::PixelFormat::pf24bit, 24},
                                            DepthCase{gfx::PixelFormat::pf32bit, 24}));
+
+// Writing the DIB into bitmaps that held something else (another size, another
+// depth, the same depth, or memory the bitmap only views): every byte of every
+// row is the DIB's row as stored, in either row order, and the bitmap hears of
+// each step that changed it.
+TEST(KvDIB, AssignToBitmapCopiesEveryStoredRowExactly) {
+    enum class Before { OtherSizeAndDepth, SameDepth, OtherIndexedDepth, ViewOfMemory };
+    uint32_t seed = 1;
+    auto scramble = [&seed](uint8_t* bytes, size_t n) {
+        for (size_t i = 0; i < n; ++i) {
+            seed = seed * 1664525u + 1013904223u;
+            bytes[i] = static_cast<uint8_t>(seed >> 24);
+        }
+    };
+    for (const int depth : {1, 4, 8, 24})
+        for (int32_t width = 1; width <= 9; ++width)
+            for (const int32_t height : {1, 3, -3, 5, -5})
+                for (const Before before : {Before::OtherSizeAndDepth, Before::SameDepth, Before::OtherIndexedDepth,
+                                            Before::ViewOfMemory}) {
+                    TKvDIB dib;
+                    dib.SetBitCount(depth);
+                    dib.SetWidth(width);
+                    dib.SetHeight(height);
+                    DIBInfos& infos = dib.InternalDIB->DIBInfos;
+                    scramble(infos.Bits, static_cast<size_t>(infos.BitsSize));
+                    for (uint32_t i = 0; i < infos.Header.biClrUsed; ++i)
+                        infos.Colors[i] = {static_cast<uint8_t>(i * 3), static_cast<uint8_t>(i * 7 + 1),
+                                           static_cast<uint8_t>(255 - i), 0};
+                    const int32_t rows = std::abs(height);
+                    const auto format = depth == 1   ? gfx::PixelFormat::pf1bit
+                                        : depth == 4 ? gfx::PixelFormat::pf4bit
+                                        : depth == 8 ? gfx::PixelFormat::pf8bit
+                                                     : gfx::PixelFormat::pf24bit;
+                    const size_t stride = gfx::RowBytes(format, width);
+
+                    gfx::Bitmap owned;
+                    std::vector<uint8_t> viewed(stride * static_cast<size_t>(rows), 0xAB);
+                    std::unique_ptr<gfx::Bitmap> view;
+                    gfx::Bitmap* target = &owned;
+                    int expectedChanges = 2;  // the palette, then the pixels
+                    switch (before) {
+                        case Before::OtherSizeAndDepth:
+                            owned.Assign(PatternBitmap(width + 1, rows + 2, gfx::PixelFormat::pf32bit).get());
+                            expectedChanges += 3;
+                            break;
+                        case Before::SameDepth:
+                            owned.Assign(PatternBitmap(width, rows, format).get());
+                            break;
+                        case Before::OtherIndexedDepth:
+                            owned.Assign(PatternBitmap(width, rows, depth == 8 ? gfx::PixelFormat::pf4bit
+                                                                               : gfx::PixelFormat::pf8bit)
+                                             .get());
+                            expectedChanges += 1;
+                            break;
+                        case Before::ViewOfMemory:
+                            view = gfx::Bitmap::Wrap(viewed.data(), width, rows, format,
+                                                     static_cast<ptrdiff_t>(stride), nullptr);
+                            target = view.get();
+                            break;
+                    }
+                    int changes = 0;
+                    target->OnChange = [&changes](gfx::Graphic&) { ++changes; };
+                    dib.AssignTo(*target);
+
+                    SCOPED_TRACE(::testing::Message() << "depth " << depth << ", " << width << " x " << height
+                                                      << ", case " << static_cast<int>(before));
+                    EXPECT_EQ(changes, expectedChanges);
+                    ASSERT_EQ(target->Format(), format);
+                    ASSERT_EQ(target->Width(), width);
+                    ASSERT_EQ(target->Height(), rows);
+                    for (int32_t y = 0; y < rows; ++y) {
+                        const int32_t stored = height > 0 ? rows - 1 - y : y;
+                        ASSERT_EQ(std::memcmp(std::as_const(*target).ScanLine(y),
+                                              infos.Bits + static_cast<size_t>(stored) * stride, stride),
+                                  0)
+                            << "row " << y;
+                    }
+                    if (before == Before::ViewOfMemory) {
+                        EXPECT_EQ(target->ScanLine(0), viewed.data()) << "the viewed memory is written in place";
+                    }
+                    const std::vector<gfx::RGBQuad> table = target->ColorTable();
+                    if (depth <= 8) {
+                        ASSERT_EQ(table.size(), infos.Header.biClrUsed);
+                        for (size_t i = 0; i < table.size(); ++i) {
+                            EXPECT_EQ(table[i], infos.Colors[i]);
+                        }
+                    } else {
+                        EXPECT_TRUE(table.empty());
+                    }
+                }
+}
 
 TEST(KvDIB, AssignFromBitmapKeepsOldPictureOnFailure) {
     TKvDIB dib;
