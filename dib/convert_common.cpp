@@ -24,43 +24,22 @@ PlainLayout SourceLayout(const DIBInfos& source, const char* routine) {
     return layout;
 }
 
-PixelMemory::PixelMemory(int32_t size, bool useFMO) : size_(size), useFMO_(useFMO) {
-    GetMemory(size, mapping_, bits_, useFMO);
-}
-
-PixelMemory::~PixelMemory() {
-    if (bits_ == nullptr) return;
-    try {
-        ReleaseMemory(mapping_, bits_, useFMO_);
-    } catch (...) {
-        // A failed unmap while unwinding cannot be reported twice; the original
-        // failure is the one the caller sees.
-    }
-}
-
-void PixelMemory::InstallInto(DIBInfos& info) {
-    info.BitsSize = size_;
-    info.Mapping = mapping_;
-    info.Bits = bits_;
-    bits_ = nullptr;
-    mapping_ = MappingHandle{};
-}
-
 PixelsGuard::~PixelsGuard() {
     if (info_ == nullptr || info_->Bits == nullptr) return;
     try {
         ReleaseMemory(info_->Mapping, info_->Bits, useFMO_);
     } catch (...) {
-        // See PixelMemory: the failure already on its way wins.
+        // A failed unmap while unwinding cannot be reported twice; the failure
+        // already on its way is the one the caller sees.
     }
     info_->Bits = nullptr;
     info_->Mapping = MappingHandle{};
     info_->BitsSize = 0;
 }
 
-DIBInfos PlainResult(const DIBInfos& source, PixelMemory& memory, int bitCount) {
+DIBInfos PlainResult(const DIBInfos& source, PixelBlock& memory, int bitCount) {
     DIBInfos result = source;
-    memory.InstallInto(result);
+    memory.HandOver(result);
     result.Header.biBitCount = static_cast<uint16_t>(bitCount);
     result.Header.biCompression = gfx::BI_RGB;
     result.Header.biSizeImage = 0;

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "dib/dibinfos.h"
+#include "dib/pixel_block.h"
 #include "dib/memory.h"
 #include "gfx/exceptions.h"
 
@@ -34,27 +35,6 @@ PlainLayout LayoutFor(const BITMAPINFOHEADER& header, int bitCount, const char* 
 // conversion read past its pixels.
 PlainLayout SourceLayout(const DIBInfos& source, const char* routine);
 
-// Pixel memory from GetMemory that is released again when the owner goes out of
-// scope, unless it has been handed to a DIBInfos with InstallInto.
-class PixelMemory {
-public:
-    PixelMemory(int32_t size, bool useFMO);
-    ~PixelMemory();
-    PixelMemory(const PixelMemory&) = delete;
-    PixelMemory& operator=(const PixelMemory&) = delete;
-
-    uint8_t* Bits() const { return bits_; }
-    int32_t Size() const { return size_; }
-    // Moves the memory into info (BitsSize, Mapping, Bits); the owner forgets it.
-    void InstallInto(DIBInfos& info);
-
-private:
-    MappingHandle mapping_;
-    uint8_t* bits_ = nullptr;
-    int32_t size_ = 0;
-    bool useFMO_ = false;
-};
-
 // Releases the pixel memory of a DIBInfos that a conversion handed over, unless
 // the holder keeps it (Keep). Used for the intermediate pictures of a chain.
 class PixelsGuard {
@@ -73,7 +53,7 @@ private:
 // The header of a conversion result before the routine sets its own fields: the
 // whole source block with the pixel fields replaced by memory's and the given bit
 // count, BI_RGB and biSizeImage 0.
-DIBInfos PlainResult(const DIBInfos& source, PixelMemory& memory, int bitCount);
+DIBInfos PlainResult(const DIBInfos& source, PixelBlock& memory, int bitCount);
 
 // Working memory of a conversion (not pixel memory): uninitialised, owned, and a
 // heap that cannot give it raises the framework's EOutOfMemory like GetMemory.

@@ -168,10 +168,10 @@ void EncodeRLE(const DIBInfos& source, DIBInfos& dest, bool useFMO, int bits, co
     writer.EndOfBitmap();
 
     const auto length = static_cast<int32_t>(writer.Length());
-    PixelMemory memory(length, useFMO);
+    PixelBlock memory(length, useFMO);
     std::memcpy(memory.Bits(), buffer.get(), length);
     DIBInfos result = source;
-    memory.InstallInto(result);
+    memory.HandOver(result);
     result.Header.biHeight = std::abs(source.Header.biHeight);
     result.Header.biCompression = fourBit ? gfx::BI_RLE4 : gfx::BI_RLE8;
     result.Header.biSizeImage = static_cast<uint32_t>(length);
