@@ -11,7 +11,7 @@
 #include <new>
 
 #include "app/MorviMain_u.h"
-#include "app/clipboard_io.h"
+#include "gfx/qt/clipboard_offer.h"
 #include "app/output_file.h"
 #include "app/output_size.h"
 #include "app/paste_rules.h"
@@ -151,12 +151,12 @@ void TMorviMain::Button1Click() {
 
 void TMorviMain::Button2Click() {
     const QMimeData* offer = QGuiApplication::clipboard()->mimeData();
-    const MimeClipboardSource clipboard(offer);
+    const gfx::MimeClipboardSource clipboard(offer);
     // The raster picture is read before anything changes: an offer that names a
     // picture type but cannot be decoded counts as no picture, and the session
     // on show is kept.
     std::optional<std::vector<uint8_t>> packed = clipboard.GetData(gfx::CF_DIB);
-    const std::optional<MetafileOffer> metafile = packed ? std::nullopt : clipboard.Metafile();
+    const std::optional<gfx::MetafileOffer> metafile = packed ? std::nullopt : clipboard.Metafile();
     // 1.
     if (!packed && !metafile) {
         Warn(QStringLiteral("ｸﾘｯﾌﾟﾎﾞｰﾄﾞには画像ﾃﾞｰﾀがありません。"));

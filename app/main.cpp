@@ -5,6 +5,7 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <csignal>
 #include <cstdio>
 
 #include "app/MorviMain_u.h"
@@ -16,6 +17,9 @@
 
 int main(int argc, char* argv[])
 {
+    // A file-size limit makes a write fail with its own error instead of ending
+    // the program in the middle of a save.
+    std::signal(SIGXFSZ, SIG_IGN);
     if (const std::string problem = morvi::DisplayProblem(); !problem.empty()) {
         std::fprintf(stderr, "%s\n", problem.c_str());
         return 1;

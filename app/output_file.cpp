@@ -2,6 +2,7 @@
 
 #include "gfx/bitmap.h"
 #include "gfx/jpeg.h"
+#include "gfx/safe_save.h"
 #include "gfx/stream.h"
 
 namespace morvi {

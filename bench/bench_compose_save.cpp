@@ -35,6 +35,7 @@
 #include "gfx/jpeg.h"
 #include "gfx/picture.h"
 #include "gfx/qt/formats.h"
+#include "gfx/safe_save.h"
 #include "gfx/stream.h"
 
 namespace {

@@ -13,6 +13,7 @@
 #include "gfx/bitmap.h"
 #include "gfx/canvas.h"
 #include "gfx/jpeg.h"
+#include "gfx/safe_save.h"
 #include "gfx/stream.h"
 
 namespace {

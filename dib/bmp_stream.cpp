@@ -1,5 +1,6 @@
 // Reading and writing BMP files: a 14-byte file header, a core or info header,
 // bit-field masks, the colour table and the pixel data at bfOffBits.
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "dib/pixel_block.h"
 #include "dib/storage.h"
 #include "gfx/exceptions.h"
+#include "gfx/pixel_budget.h"
 
 namespace kvdib {
 
@@ -94,6 +96,9 @@ void TKvInternalDIB::LoadFromStream(gfx::Stream& stream) {
     }
 
     if (h.biWidth <= 0 || h.biHeight == 0) throw EKvDIBInvalidDIB("TKvInternalDIB.LoadFromStream: Invalid Width or Height");
+    // Before any pixel memory, whatever the data: RLE data has no size of its
+    // own, and a few bytes of it may describe any picture.
+    gfx::CheckPictureBudget(h.biWidth, std::abs(static_cast<int64_t>(h.biHeight)), kLoad);
 
     if (h.biBitCount == 16 || h.biBitCount == 32) {
         const DeepPixelConverter converter(loaded, kLoad);

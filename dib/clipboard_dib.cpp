@@ -2,6 +2,7 @@
 // info header, bit-field masks, the colour table and the pixels up to the end of
 // the block, without a file header.
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -13,6 +14,7 @@
 #include "dib/pixel_block.h"
 #include "dib/storage.h"
 #include "gfx/byte_reader.h"
+#include "gfx/pixel_budget.h"
 
 namespace kvdib {
 
@@ -68,6 +70,8 @@ void TKvInternalDIB::LoadFromClipboardFormat(std::span<const uint8_t> block) {
     // A negative width would poison every later stride and size, so it is
     // refused here just as the stream loader refuses it.
     if (h.biWidth <= 0 || h.biHeight == 0) throw EKvDIBInvalidDIB("TKvInternalDIB.LoadFromStream: Invalid Width or Height");
+    // Before any pixel memory: a 60-byte block of RLE data may claim any size.
+    gfx::CheckPictureBudget(h.biWidth, std::abs(static_cast<int64_t>(h.biHeight)), kLoad);
 
     switch (h.biBitCount) {
         case 1: case 4: case 8: case 24: {

@@ -4,6 +4,7 @@
 
 #include "dib/errors.h"
 #include "gfx/exceptions.h"
+#include "gfx/invariants.h"
 
 namespace kvdib {
 
@@ -26,12 +27,9 @@ PlainLayout SourceLayout(const DIBInfos& source, const char* routine) {
 
 PixelsGuard::~PixelsGuard() {
     if (info_ == nullptr || info_->Bits == nullptr) return;
-    try {
-        ReleaseMemory(info_->Mapping, info_->Bits, useFMO_);
-    } catch (...) {
-        // A failed unmap while unwinding cannot be reported twice; the failure
-        // already on its way is the one the caller sees.
-    }
+    // A failed unmap is reported, not thrown: the failure already on its way, if
+    // any, is the one the caller sees.
+    gfx::ReportIfThrows("PixelsGuard.Destroy", [this] { ReleaseMemory(info_->Mapping, info_->Bits, useFMO_); });
     info_->Bits = nullptr;
     info_->Mapping = MappingHandle{};
     info_->BitsSize = 0;

@@ -5,6 +5,7 @@
 #include "dib/storage.h"
 #include "gfx/dibfuncs.h"
 #include "gfx/exceptions.h"
+#include "gfx/invariants.h"
 
 namespace kvdib {
 
@@ -21,15 +22,15 @@ gfx::Bitmap& TKvDIBCanvas::MakeSection(TKvDIB* dib, std::unique_ptr<gfx::Bitmap>
 
 TKvDIBCanvas::TKvDIBCanvas(TKvDIB* dib) : gfx::Canvas(MakeSection(dib, SectionBitmap)), DIB(dib) {}
 
+void TKvDIBCanvas::Finish() {
+    if (finished_ || DIB == nullptr) return;
+    finished_ = true;
+    DIB->UpdatePaletteModified();
+    DIB->NotifyChanged();
+}
+
 TKvDIBCanvas::~TKvDIBCanvas() {
-    if (DIB == nullptr) return;
-    try {
-        DIB->UpdatePaletteModified();
-        DIB->NotifyChanged();
-    } catch (...) {
-        // A destructor cannot report; the storage was made private when the canvas
-        // opened, so the only failure left would be a change handler's own.
-    }
+    gfx::ReportIfThrows("TKvDIBCanvas.Destroy", [this] { Finish(); });
 }
 
 }  // namespace kvdib

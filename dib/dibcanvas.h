@@ -23,7 +23,10 @@ public:
     // Fails with EKvDIBCanvasFailed for a null DIB or heap storage, and with
     // EOutOfResources for data that cannot be viewed as a section (RLE).
     explicit TKvDIBCanvas(TKvDIB* dib);
-    // Hands the DIB its changes: palette mark and one change event.
+    // Hands the DIB its changes (palette mark and one change event) once; what a
+    // change handler throws passes on. The destructor finishes a canvas that was
+    // not finished, reporting instead of throwing.
+    void Finish();
     ~TKvDIBCanvas();
     TKvDIBCanvas(const TKvDIBCanvas&) = delete;
     TKvDIBCanvas& operator=(const TKvDIBCanvas&) = delete;
@@ -31,6 +34,7 @@ public:
 private:
     static gfx::Bitmap& MakeSection(TKvDIB* dib, std::unique_ptr<gfx::Bitmap>& holder);
     TKvDIB* DIB = nullptr;
+    bool finished_ = false;
 };
 
 }  // namespace kvdib

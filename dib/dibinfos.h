@@ -15,10 +15,9 @@ namespace kvdib {
 using gfx::BITMAPINFOHEADER;
 using gfx::RGBQuad;
 
-// The shared-memory object behind pixel memory allocated with UseFMO: a memfd
-// and the length of its mapping. fd is -1 for heap memory.
+// The mapping record behind pixel memory allocated with UseFMO: the length of
+// the shared mapping (its memfd is closed once mapped). 0 for heap memory.
 struct MappingHandle {
-    int fd = -1;
     size_t length = 0;
     friend bool operator==(const MappingHandle&, const MappingHandle&) = default;
 };

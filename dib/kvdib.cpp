@@ -344,6 +344,7 @@ void TKvDIB::RenderHalftoned(gfx::Canvas& canvas, const gfx::Rect& rect) const {
         temporary.SetPalette(gfx::CopyPalette(GetPalette()));
         TKvDIBCanvas dibCanvas(&temporary);
         dibCanvas.StretchDraw({0, 0, rect.right - rect.left, rect.bottom - rect.top}, *this);
+        dibCanvas.Finish();
     }
     temporary.SetPixelFormat(DrawMode == 1 ? TKvPixelFormat::kvpfHalfTone : TKvPixelFormat::kvpfHalfToneBW);
     temporary.Draw(canvas, rect);
@@ -425,11 +426,9 @@ constexpr ProgressPlan kProgressPlans[] = {
     {TKvPixelFormat::kvpf24Bit, TKvPixelFormat::kvpf8BitRLE, 256, "PixelFormat 24Bit -> 8BitRLE"},
 };
 
-// Colour values carry red in the low byte; the reductions take 0x00RRGGBB.
-uint32_t ColorToPlainRGB(gfx::Color color) {
-    return (static_cast<uint32_t>(gfx::GetRValue(color)) << 16) | (static_cast<uint32_t>(gfx::GetGValue(color)) << 8) |
-           gfx::GetBValue(color);
-}
+// Framework colours have no system colours to resolve here: the plain RGB of
+// one is its low 24 bits, in the 0x00BBGGRR order the reductions read back.
+uint32_t ColorToPlainRGB(gfx::Color color) { return color & 0x00FFFFFF; }
 
 }  // namespace
 

@@ -13,8 +13,9 @@
 
 namespace kvdib {
 
-// For 1-, 4-, 8- and 24-bit data of dataSize bytes. RLE data has no size to
-// check it against and is taken as it is (its decoder stops at the end).
+// For 1-, 4-, 8- and 24-bit data of dataSize bytes, once the picture's size has
+// passed the pixel budget. RLE data has no size to check it against and is
+// taken as it is (its decoder stops at the end).
 inline void CheckPixelDataSize(const BITMAPINFOHEADER& h, int64_t dataSize, const char* operation) {
     const int64_t rows = std::abs(static_cast<int64_t>(h.biHeight));
     const std::optional<int32_t> needed = CheckedDIBImageSize(h.biWidth, rows, h.biBitCount);

@@ -3,6 +3,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <new>
 
@@ -43,11 +44,15 @@ void GetMemory(int32_t size, MappingHandle& mapping, uint8_t*& bits, bool useFMO
         throw gfx::EOutOfResources("GetMemory: Cannot Make File Mapping Object");
     }
     void* view = ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    const int mapError = view == MAP_FAILED ? errno : 0;
+    // The mapping keeps the memory alive by itself; holding the descriptor too
+    // would spend one per picture and run into the process's limit.
+    ::close(fd);
     if (view == MAP_FAILED) {
-        ::close(fd);
+        errno = mapError;
         throw gfx::EOutOfResources("GetMemory: Cannot Make View of File Map");
     }
-    mapping = MappingHandle{fd, length};
+    mapping = MappingHandle{length};
     bits = static_cast<uint8_t*>(view);
     ++liveAllocations;
 }
@@ -60,7 +65,6 @@ void ReleaseMemory(const MappingHandle& mapping, uint8_t* bits, bool useFMO) {
         return;
     }
     KVDIB_ASSERT(::munmap(bits, mapping.length) == 0, "ReleaseMemory: Failed To Unmap View of File map");
-    KVDIB_ASSERT(::close(mapping.fd) == 0, "ReleaseMemory: Failed To Close File Map");
 }
 
 int GetNumColors(int bitCount) {

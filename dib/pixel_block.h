@@ -7,19 +7,17 @@
 
 #include "dib/dibinfos.h"
 #include "dib/memory.h"
+#include "gfx/invariants.h"
 
 namespace kvdib {
 
 class PixelBlock {
 public:
     PixelBlock(int32_t size, bool useFMO) : size_(size), useFMO_(useFMO) { GetMemory(size, mapping_, bits_, useFMO); }
+    // An unmap that fails here is reported, not thrown: an exception may already
+    // be on its way out, and that one is the caller's.
     ~PixelBlock() {
-        try {
-            ReleaseMemory(mapping_, bits_, useFMO_);
-        } catch (...) {
-            // An unmap failure while an exception is already on its way out has
-            // nowhere to go; the original failure is the one worth reporting.
-        }
+        gfx::ReportIfThrows("PixelBlock.Destroy", [this] { ReleaseMemory(mapping_, bits_, useFMO_); });
     }
     PixelBlock(const PixelBlock&) = delete;
     PixelBlock& operator=(const PixelBlock&) = delete;

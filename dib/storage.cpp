@@ -8,6 +8,8 @@
 #include "dib/errors.h"
 #include "dib/memory.h"
 #include "dib/pixel_block.h"
+#include "gfx/invariants.h"
+#include "gfx/pixel_budget.h"
 
 namespace kvdib {
 
@@ -21,7 +23,9 @@ bool IsStoredBitCount(int32_t bitCount) { return bitCount == 1 || bitCount == 4 
 
 TKvInternalDIB::TKvInternalDIB(bool useFMO) : UseFMO(useFMO) { CreateDIB(1, 1, 256, 8); }
 
-TKvInternalDIB::~TKvInternalDIB() { FreeDIB(); }
+TKvInternalDIB::~TKvInternalDIB() {
+    gfx::ReportIfThrows("TKvInternalDIB.Destroy", [this] { FreeDIB(); });
+}
 
 void TKvInternalDIB::CreateDIB(int32_t width, int32_t height, int32_t colorCount, int32_t bitCount) {
     if (width <= 0 || height == 0 || colorCount < 0 || colorCount > 256 || !IsStoredBitCount(bitCount)) {
@@ -31,6 +35,7 @@ void TKvInternalDIB::CreateDIB(int32_t width, int32_t height, int32_t colorCount
     // could not be described; both are parameters no DIB can have.
     const std::optional<int32_t> size = CheckedDIBImageSize(width, std::abs(static_cast<int64_t>(height)), bitCount);
     if (!size) throw EKvDIBInvalidDIBPara("TKvInternalDIB.CreateDIB: Invalid Parameters");
+    gfx::CheckPictureBudget(width, std::abs(static_cast<int64_t>(height)), "TKvInternalDIB.CreateDIB");
 
     PixelBlock block(*size, UseFMO);  // zero-filled by GetMemory
     // Callers free the old bits first; releasing any that are left keeps a

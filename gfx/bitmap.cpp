@@ -9,6 +9,7 @@
 #include "canvas.h"
 #include "dibheaders.h"
 #include "exceptions.h"
+#include "pixel_budget.h"
 #include "pixels.h"
 #include "resample.h"
 #include "stream.h"
@@ -93,12 +94,11 @@ void OfferHugePages(uint8_t* data, size_t size) {
 void Bitmap::Allocate(int32_t width, int32_t height, PixelFormat format, bool zeroed) {
     if (width < 0 || height < 0)
         throw EOutOfMemory("Invalid bitmap size " + std::to_string(width) + " x " + std::to_string(height));
+    CheckPictureBudget(width, height, "Bitmap");
     const size_t rowBytes = RowBytes(format, width);
-    uint64_t total = 0;
-    if (__builtin_mul_overflow(static_cast<uint64_t>(rowBytes), static_cast<uint64_t>(height), &total) ||
-        total > kMaxBitmapBytes)
-        throw EOutOfMemory("Bitmap of " + std::to_string(width) + " x " + std::to_string(height) +
-                           " pixels is too large");
+    // Within the budget a row of at most 32 bits a pixel times the rows stays
+    // below kMaxPictureBytes plus the padding of each row.
+    const uint64_t total = static_cast<uint64_t>(rowBytes) * static_cast<uint64_t>(height);
     std::shared_ptr<PixelBlock> block;
     if (total != 0) {
         block = std::make_shared<PixelBlock>();
@@ -358,7 +358,7 @@ void Bitmap::SaveToStream(Stream& stream) const {
     const uint32_t bitCount = static_cast<uint32_t>(BitsPerPixel(format_));
     const std::vector<RGBQuad> colors = IsIndexed(format_) ? ColorTable() : std::vector<RGBQuad>{};
     const uint64_t rowBytes = static_cast<uint64_t>(RowBytes(format_, width_));
-    const uint64_t imageBytes = rowBytes * static_cast<uint64_t>(height_);  // bounded by kMaxBitmapBytes
+    const uint64_t imageBytes = rowBytes * static_cast<uint64_t>(height_);  // bounded by the pixel budget
     const uint64_t offBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + 4 * colors.size();
     if (offBits + imageBytes > UINT32_MAX) throw EInvalidGraphic("Bitmap too large for a BMP file");
 

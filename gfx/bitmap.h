@@ -24,9 +24,6 @@ constexpr PixelFormat pfDevice = PixelFormat::pf32bit;
 
 int BitsPerPixel(PixelFormat format);
 bool IsIndexed(PixelFormat format);
-// The largest pixel block one bitmap may hold; larger sizes are refused before
-// anything is allocated.
-constexpr uint64_t kMaxBitmapBytes = uint64_t{1} << 32;
 // Bytes of one row padded to four bytes; throws EOutOfMemory when it overflows.
 size_t RowBytes(PixelFormat format, int32_t width);
 
@@ -37,7 +34,8 @@ public:
     // An empty bitmap (0 x 0) in the device format.
     Bitmap();
     // width x height of zero bytes (black, or palette index 0). Sizes are checked
-    // before allocating: negative or too large sizes throw EOutOfMemory.
+    // before allocating: negative sizes throw EOutOfMemory, sizes above the
+    // pixel budget EPictureTooLarge.
     Bitmap(int32_t width, int32_t height, PixelFormat format = pfDevice);
     ~Bitmap() override;
 

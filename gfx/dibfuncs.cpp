@@ -5,11 +5,12 @@
 #include <vector>
 
 #include "bitmap.h"
-#include "byte_reader.h"
 #include "canvas.h"
 #include "exceptions.h"
+#include "pixel_budget.h"
 #include "pixels.h"
 #include "resample.h"
+#include "rle_lenient.h"
 
 namespace gfx {
 
@@ -57,54 +58,18 @@ bool ReadGeometry(const BITMAPINFOHEADER& h, DibGeometry& g) {
     g.bottomUp = h.biHeight > 0;
     g.rowBytes = RowBytes(g.format, g.width);  // cannot overflow for a positive int32 width
     g.imageBytes = static_cast<uint64_t>(g.rowBytes) * static_cast<uint64_t>(g.height);
-    return g.imageBytes <= kMaxBitmapBytes;
+    return FitsPictureBudget(g.width, g.height);
 }
 
-// RLE data drawn as GDI draws it: runs and literal runs are cut at the row's end,
-// a delta may move past rows, the data may end anywhere; pixels the stream never
-// reaches keep index 0. Every read goes through the cursor, so nothing past the
-// block is touched.
-void DecodeRle(ByteReader in, Bitmap& out, bool fourBit, bool bottomUp) {
+// RLE data drawn into an indexed bitmap of the picture's size; the stream's
+// first row is the bottom one of a bottom-up picture.
+void DecodeRle(std::span<const uint8_t> data, Bitmap& out, bool fourBit, bool bottomUp) {
     const PixelFormat format = out.Format();
-    const int32_t width = out.Width(), height = out.Height();
-    int32_t x = 0, y = 0;  // y counts stream rows: from the bottom for a bottom-up picture
-    auto put = [&](uint32_t index) {
-        if (x < width) StoreRaw(out.ScanLine(bottomUp ? height - 1 - y : y), x, format, index);
-        ++x;
-    };
-    uint8_t count = 0, value = 0;
-    while (y < height && in.ReadU8(count) && in.ReadU8(value)) {
-        if (count > 0) {
-            for (int i = 0; i < count; ++i) put(fourBit ? ((i & 1) ? (value & 0x0F) : (value >> 4)) : value);
-            continue;
-        }
-        switch (value) {
-            case 0:  // end of line
-                x = 0;
-                ++y;
-                break;
-            case 1:  // end of picture
-                return;
-            case 2: {  // delta
-                uint8_t dx = 0, dy = 0;
-                if (!in.ReadU8(dx) || !in.ReadU8(dy)) return;
-                x += dx;
-                y += dy;
-                break;
-            }
-            default: {  // a literal run of value pixels, padded to a 16-bit boundary
-                const size_t bytes = fourBit ? (value + 1u) / 2 : value;
-                const std::span<const uint8_t> run = in.Take(std::min(bytes, in.Remaining()));
-                for (int i = 0; i < value; ++i) {
-                    const size_t at = fourBit ? static_cast<size_t>(i) / 2 : static_cast<size_t>(i);
-                    if (at >= run.size()) return;  // the data ended inside the run
-                    put(fourBit ? ((i & 1) ? (run[at] & 0x0F) : (run[at] >> 4)) : run[at]);
-                }
-                if (bytes & 1) in.Skip(1);
-                break;
-            }
-        }
-    }
+    const int32_t height = out.Height();
+    DecodeRleLenient(data, out.Width(), height, fourBit, [&](int64_t row, int64_t column, uint8_t index) {
+        const auto y = static_cast<int32_t>(row);  // the decoder keeps both inside the bitmap
+        StoreRaw(out.ScanLine(bottomUp ? height - 1 - y : y), static_cast<int32_t>(column), format, index);
+    });
 }
 
 }  // namespace
@@ -182,7 +147,7 @@ int StretchDIBits(Canvas& canvas, int32_t xDest, int32_t yDest, int32_t wDest, i
     } else if ((h.biCompression == BI_RLE8 && h.biBitCount == 8) || (h.biCompression == BI_RLE4 && h.biBitCount == 4)) {
         source = std::make_unique<Bitmap>(g.width, g.height, g.format);
         if (palette) source->SetPalette(palette);
-        DecodeRle(ByteReader(data, bitsSize), *source, h.biCompression == BI_RLE4, g.bottomUp);
+        DecodeRle(std::span<const uint8_t>(data, bitsSize), *source, h.biCompression == BI_RLE4, g.bottomUp);
     } else {
         return 0;
     }

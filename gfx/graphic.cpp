@@ -1,6 +1,7 @@
 #include "graphic.h"
 
 #include "exceptions.h"
+#include "safe_save.h"
 #include "stream.h"
 
 namespace gfx {

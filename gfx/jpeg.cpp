@@ -12,6 +12,7 @@
 
 #include "canvas.h"
 #include "exceptions.h"
+#include "pixel_budget.h"
 #include "pixels.h"
 #include "stream.h"
 
@@ -103,10 +104,7 @@ std::unique_ptr<Bitmap> ReadJpeg(const uint8_t* data, size_t size) {
     Decompressor d;
     jpeg_mem_src(&d.info, data, static_cast<unsigned long>(size));
     jpeg_read_header(&d.info, TRUE);
-    const uint64_t pixels = static_cast<uint64_t>(d.info.image_width) * d.info.image_height;
-    if (pixels > kMaxJpegPixels)
-        throw EInvalidGraphic("JPEG error: the picture claims " + std::to_string(d.info.image_width) + " x " +
-                              std::to_string(d.info.image_height) + " pixels, more than can be read");
+    CheckPictureBudget(d.info.image_width, d.info.image_height, "JPEG");
     const bool cmyk = d.info.jpeg_color_space == JCS_CMYK || d.info.jpeg_color_space == JCS_YCCK;
     d.info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRX;
     jpeg_start_decompress(&d.info);

@@ -15,12 +15,10 @@ namespace gfx {
 class Stream;
 
 constexpr int kDefaultJpegQuality = 90;
-// The largest picture the decoder accepts (pixels); a header that claims more is
-// refused before anything is allocated.
-constexpr uint64_t kMaxJpegPixels = uint64_t{1} << 28;
-
 // Decodes the JPEG data from the stream's position to its end into a 32-bit
-// (BGRX) bitmap. Grayscale and CMYK pictures come out as colour.
+// (BGRX) bitmap. Grayscale and CMYK pictures come out as colour. A header that
+// claims more than the pixel budget is refused (EPictureTooLarge) before the
+// decoder allocates anything for the pixels.
 std::unique_ptr<Bitmap> ReadJpeg(Stream& stream);
 std::unique_ptr<Bitmap> ReadJpeg(const uint8_t* data, size_t size);
 // Encodes a bitmap of any format as a baseline colour JPEG of the given quality.

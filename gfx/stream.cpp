@@ -6,9 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <limits>
-#include <random>
 
 #include "exceptions.h"
 
@@ -106,55 +104,6 @@ int64_t FileStream::Size() const {
 
 void FileStream::Sync() {
     if (::fsync(fd_) != 0) throw EWriteError("Stream write error: " + path_ + ": " + SystemReason());
-}
-
-void SaveFileAtomically(const std::string& path, const std::function<void(Stream&)>& writer) {
-    namespace fs = std::filesystem;
-    fs::path target(path);
-    // Saving through a symbolic link replaces the file it points to, as writing
-    // in place would; the link itself stays a link.
-    std::error_code error;
-    if (fs::is_symlink(fs::symlink_status(target, error))) {
-        const fs::path resolved = fs::weakly_canonical(target, error);
-        if (!error) target = resolved;
-    }
-    const std::string finalPath = target.string();
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-
-    // A name in the same folder, so that the final rename stays on one file system.
-    std::random_device seed;
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-        temp = (folder / ("." + target.filename().string() + ".tmp" + std::to_string(seed()))).string();
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) break;
-    }
-    if (fd < 0) throw EInOutError("Cannot create file \"" + path + "\". " + SystemReason());
-    ::close(fd);
-
-    try {
-        {
-            FileStream stream(temp, FileStream::Mode::Create);
-            writer(stream);
-            stream.Sync();
-        }
-        struct stat old {};
-        if (::stat(finalPath.c_str(), &old) == 0) {
-            ::chmod(temp.c_str(), old.st_mode & 07777);
-        } else {
-            // A new file gets the usual permissions under the user's umask.
-            const mode_t mask = ::umask(0);
-            ::umask(mask);
-            ::chmod(temp.c_str(), 0666 & ~mask);
-        }
-        if (::rename(temp.c_str(), finalPath.c_str()) != 0) {
-            throw EInOutError("Cannot write file \"" + path + "\". " + SystemReason());
-        }
-    } catch (...) {
-        ::unlink(temp.c_str());
-        throw;
-    }
 }
 
 std::vector<uint8_t> ReadWholeFile(const std::string& path) {

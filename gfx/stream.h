@@ -76,13 +76,6 @@ private:
     std::string path_;
 };
 
-// Writes a file so that the old one is never half-replaced: the writer fills a
-// temporary file in the same folder, which is synced and renamed over path only
-// when complete (keeping the old file's permissions). On any failure the
-// temporary file is removed, the old file stays untouched, and the exception
-// (EInOutError/EWriteError or the writer's own) passes on.
-void SaveFileAtomically(const std::string& path, const std::function<void(Stream&)>& writer);
-
 // Reads a whole file into memory; throws EInOutError when it cannot be opened.
 std::vector<uint8_t> ReadWholeFile(const std::string& path);
 

@@ -6,6 +6,7 @@
 // On failure: exit status 1, the engine's message as the last line of stderr,
 // nothing on stdout, and OUT is never created or half-written.
 #include <cstdint>
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <iostream>
@@ -21,6 +22,7 @@
 #include "dib/storage.h"
 #include "gfx/exceptions.h"
 #include "gfx/graphic.h"
+#include "gfx/safe_save.h"
 #include "gfx/stream.h"
 #include "gfx/types.h"
 
@@ -170,6 +172,8 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A file-size limit fails the write with a message instead of killing the tool.
+    std::signal(SIGXFSZ, SIG_IGN);
     try {
         return Run(argc, argv);
     } catch (const UsageError& e) {

@@ -9,6 +9,8 @@
 #include "gfx/byte_reader.h"
 #include "gfx/dibheaders.h"
 #include "gfx/exceptions.h"
+#include "gfx/pixel_budget.h"
+#include "gfx/rle_lenient.h"
 
 namespace gfx::metafile {
 
@@ -127,43 +129,6 @@ struct Channel {
     }
 };
 
-// Expands RLE8 or RLE4 data into one palette index per pixel, bottom row first.
-// Runs that pass the row's end are cut there and deltas that leave the bitmap end
-// it, as GDI draws them; data that stops early leaves the rest at index 0.
-std::vector<uint8_t> ExpandRle(std::span<const uint8_t> data, int32_t width, int32_t height, bool four) {
-    std::vector<uint8_t> indices(size_t(width) * size_t(height), 0);
-    ByteReader in(data);
-    int64_t x = 0, y = 0;
-    auto put = [&](uint8_t index) {
-        if (x < width && y < height) indices[size_t(y) * size_t(width) + size_t(x)] = index;
-        ++x;
-    };
-    uint8_t count = 0, value = 0;
-    while (y < height && in.ReadU8(count) && in.ReadU8(value)) {
-        if (count > 0) {
-            for (int i = 0; i < count; ++i) put(four ? ((i & 1) ? value & 0x0F : value >> 4) : value);
-        } else if (value == 0) {
-            x = 0;
-            ++y;
-        } else if (value == 1) {
-            break;
-        } else if (value == 2) {
-            uint8_t dx = 0, dy = 0;
-            if (!in.ReadU8(dx) || !in.ReadU8(dy)) break;
-            x += dx;
-            y += dy;
-        } else {
-            // An absolute run of value pixels, padded to a 16-bit boundary.
-            const size_t bytes = four ? (size_t(value) + 1) / 2 : value;
-            const auto run = in.Take(bytes);
-            if (run.size() != bytes) break;
-            for (int i = 0; i < value; ++i) put(four ? ((i & 1) ? run[i / 2] & 0x0F : run[i / 2] >> 4) : run[i]);
-            if (bytes & 1) in.Skip(1);
-        }
-    }
-    return indices;
-}
-
 }  // namespace
 
 std::shared_ptr<const QImage> DecodeDib(std::span<const uint8_t> info, std::span<const uint8_t> bits,
@@ -175,19 +140,21 @@ std::shared_ptr<const QImage> DecodeDib(std::span<const uint8_t> info, std::span
     if (dib.compression == BI_BITFIELDS && dib.bitCount != 16 && dib.bitCount != 32)
         Fail("bit fields need 16 or 32 bits per pixel");
     if (dib.width == 0 || dib.height == 0) return nullptr;
-    if (int64_t(dib.width) * dib.height > kMaxDibPixels) Fail("bitmap is too large");
+    CheckPictureBudget(dib.width, dib.height, "Metafile bitmap");
     if (rle) {
         if (dib.topDown) Fail("compressed bitmaps cannot be top-down");
-        const auto indices = ExpandRle(bits, dib.width, dib.height, dib.bitCount == 4);
         auto image = std::make_shared<QImage>(dib.width, dib.height, QImage::Format_RGB32);
         if (image->isNull()) throw EInvalidGraphic("Metafile bitmap: out of memory");
-        for (int32_t row = 0; row < dib.height; ++row) {
-            auto* dst = reinterpret_cast<QRgb*>(image->scanLine(dib.height - 1 - row));
-            for (int32_t x = 0; x < dib.width; ++x) {
-                const uint8_t index = indices[size_t(row) * size_t(dib.width) + size_t(x)];
-                dst[x] = index < dib.colors.size() ? dib.colors[index] : qRgb(0, 0, 0);
-            }
-        }
+        // Pixels the stream never sets keep index 0, as GDI leaves them.
+        const QRgb background = dib.colors.empty() ? qRgb(0, 0, 0) : dib.colors[0];
+        image->fill(background);
+        const int32_t height = dib.height;
+        DecodeRleLenient(bits, dib.width, height, dib.bitCount == 4, [&](int64_t row, int64_t column, uint8_t index) {
+            // The decoder keeps row and column inside the bitmap; an index past
+            // the table is drawn black, as for uncompressed bits.
+            auto* line = reinterpret_cast<QRgb*>(image->scanLine(height - 1 - static_cast<int32_t>(row)));
+            line[column] = index < dib.colors.size() ? dib.colors[index] : qRgb(0, 0, 0);
+        });
         return image;
     }
     // rowBytes * height <= 2^31 * 4 * 2^31: fits in 64 bits.

@@ -12,16 +12,12 @@
 
 namespace gfx::metafile {
 
-// Largest decoded bitmap we accept, in pixels; guards the allocation against
-// headers that promise more than any real drawing holds.
-constexpr int64_t kMaxDibPixels = int64_t{1} << 26;
-
 // Decodes a bitmap whose header (plus colour table or masks) is in info and whose
 // pixel rows (or RLE8/RLE4 data) are in bits. Returns null for kinds that are
-// valid but not played (JPEG or PNG compression); throws
-// EInvalidGraphic when the header is malformed or the bits are shorter than the
-// header says. The image is top-down, Format_RGB32 (or ARGB32 when keepAlpha and
-// the bitmap has 32 bits per pixel).
+// valid but not played (JPEG or PNG compression); throws EInvalidGraphic when the
+// header is malformed or the bits are shorter than the header says, and
+// EPictureTooLarge above the pixel budget. The image is top-down, Format_RGB32
+// (or ARGB32 when keepAlpha and the bitmap has 32 bits per pixel).
 // bandRows, when not negative, is the number of rows the bits hold when they
 // are a band of a taller bitmap (SETDIBITSTODEVICE): the image then has that many
 // rows, at most the header's height.

@@ -8,6 +8,7 @@
 
 #include "gfx/canvas.h"
 #include "gfx/exceptions.h"
+#include "gfx/pixel_budget.h"
 #include "gfx/pixels.h"
 #include "gfx/qt/qimage_bridge.h"
 #include "gfx/stream.h"
@@ -23,7 +24,15 @@ QByteArray ReadRest(Stream& stream) {
     return bytes;
 }
 
-constexpr int kReaderLimitMiB = static_cast<int>(kMaxBitmapBytes >> 20) / 2;
+// Qt's own limit (256 MiB) would refuse photos the rest of the program takes;
+// the budget's, with room for the reader's conversion, keeps both in step.
+constexpr int kReaderLimitMiB = static_cast<int>(kMaxPictureBytes >> 20) + 64;
+
+// The size the header claims, refused above the budget before the pixels are read.
+void CheckClaimedSize(const QImageReader& reader, const char* context) {
+    const QSize size = reader.size();
+    if (size.isValid()) CheckPictureBudget(size.width(), size.height(), context);
+}
 
 std::string ReasonOf(const QImageReader& reader) { return reader.errorString().toStdString(); }
 
@@ -36,8 +45,8 @@ QImage ReadWithQt(Stream& stream, const char* format) {
     QImageReader reader(&buffer, format);
     // The extension chose the kind; data of another kind is not silently accepted.
     reader.setAutoDetectImageFormat(false);
-    // Qt's default limit (256 MiB) would refuse photos the rest of the program handles.
     reader.setAllocationLimit(kReaderLimitMiB);
+    CheckClaimedSize(reader, "Picture");
     QImage image = reader.read();
     if (image.isNull()) throw EInvalidGraphic("Cannot read the picture: " + ReasonOf(reader));
     return image;
@@ -55,10 +64,12 @@ void IconImage::LoadFromStream(Stream& stream) {
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "ico");
     reader.setAutoDetectImageFormat(false);
+    reader.setAllocationLimit(kReaderLimitMiB);
     QImage best;
     const int count = std::max(reader.imageCount(), 1);
     for (int i = 0; i < count; ++i) {
         if (i > 0 && !reader.jumpToImage(i)) break;
+        CheckClaimedSize(reader, "Icon");
         QImage candidate = reader.read();
         if (candidate.isNull()) continue;
         const qint64 area = qint64{candidate.width()} * candidate.height();

@@ -11,6 +11,7 @@
 #include "dib/errors.h"
 #include "dib/memory.h"
 #include "dib/storage.h"
+#include "gfx/pixel_budget.h"
 #include "storage_state.h"
 
 namespace kvdib {
@@ -36,7 +37,7 @@ void Load(TKvInternalDIB& dib, const std::vector<uint8_t>& bytes) {
 
 // ---- rejected files -------------------------------------------------------
 
-enum class Kind { InvalidFile, InvalidDIB, ReadError };
+enum class Kind { InvalidFile, InvalidDIB, ReadError, TooLarge };
 
 struct BadCase {
     const char* name;
@@ -49,6 +50,7 @@ const std::string kOffBits = "TKvInternalDIB.LoadFromFile: bfOffBits is too smal
 const std::string kWidthHeight = "TKvInternalDIB.LoadFromStream: Invalid Width or Height";
 const std::string kBitCout = "TKvInternalDIB.LoadFromStream: Invalid BitCout";
 const std::string kBitCount = "TKvInternalDIB.LoadFromStream: Invalid BitCount";
+const std::string kTooLarge = "TKvInternalDIB.LoadFromStream: Picture is too large";
 const std::string kHeaderSize = "TKvInternalDIB.LoadFromStream: Invalid Bitmap Header Size";
 const std::string kMasks = "TKvInternalDIB.LoadFromStream: Invalid Masks";
 
@@ -112,12 +114,17 @@ std::vector<BadCase> BadCases() {
         {"bfSizeBelowOffBits", [] { auto s = Spec8(2, 2); s.fileSize = 1000; return BmpFile(s); }, Kind::InvalidDIB,
          "TKvInternalDIB.LoadFromStream: bfSize is smaller than bfOffBits"},
         {"SizeBeyondBitsSize", [] { auto s = WithBits(24); s.width = 0x7FFFFFFF; s.height = 2; return BmpFile(s); },
-         Kind::InvalidDIB, "TKvInternalDIB.LoadFromStream: Picture is too large"},
+         Kind::TooLarge, kTooLarge + " (2147483647 x 2 pixels, at most 268435456)"},
         {"HeightMinInt", [] { auto s = WithBits(8); s.height = INT32_MIN; s.colors = test::Ramp(256);
                               return BmpFile(s); },
-         Kind::InvalidDIB, "TKvInternalDIB.LoadFromStream: Picture is too large"},
+         Kind::TooLarge, kTooLarge + " (1 x 2147483648 pixels, at most 268435456)"},
         {"Deep32TooLarge", [] { auto s = WithBits(32); s.width = 0x10000; s.height = 0x10000; return BmpFile(s); },
-         Kind::InvalidDIB, "TKvInternalDIB.LoadFromStream: Picture is too large"},
+         Kind::TooLarge, kTooLarge + " (65536 x 65536 pixels, at most 268435456)"},
+        // RLE data has no size to check: a few bytes may claim any picture.
+        {"Rle8ClaimsAGiganticPicture",
+         [] { auto s = Spec8(2, 2); s.width = 32768; s.height = 32768; s.compression = gfx::BI_RLE8;
+              s.pixels = {0, 1}; return BmpFile(s); },
+         Kind::TooLarge, kTooLarge + " (32768 x 32768 pixels, at most 268435456)"},
     };
     for (uint32_t size : {0u, 16u, 64u, 108u, 124u}) {
         cases.push_back({"HeaderSize", [size] { auto s = WithBits(24); s.headerSize = size; return BmpFile(s); },
@@ -152,6 +159,9 @@ TEST_P(StreamLoaderRejects, WithItsMessageAndKeepsTheStorage) {
         EXPECT_EQ(e.Message(), c.message);
     } catch (const gfx::EReadError&) {
         EXPECT_EQ(c.kind, Kind::ReadError) << c.name;
+    } catch (const gfx::EPictureTooLarge& e) {
+        EXPECT_EQ(c.kind, Kind::TooLarge) << c.name;
+        EXPECT_EQ(e.Message(), c.message);
     }
     EXPECT_EQ(testing::LiveAllocations(), live) << c.name;
     EXPECT_TRUE(test::StorageState(dib) == before) << c.name;

@@ -10,6 +10,7 @@
 #include "dib/errors.h"
 #include "dib/memory.h"
 #include "dib/storage.h"
+#include "gfx/pixel_budget.h"
 #include "storage_state.h"
 
 namespace kvdib {
@@ -71,7 +72,12 @@ std::vector<BadCase> BadCases() {
         {"Plain24RowsCut", [] { auto s = Layout(24, 2, 3); s.pixels.resize(23); return PackedDib(s); },
          "TKvInternalDIB.LoadFromClipboardFormat: Pixel data is too short"},
         {"TooLarge", [] { auto s = Layout(1, 1, 1); s.width = 0x7FFFFFFF; s.height = 300; return PackedDib(s); },
-         "TKvInternalDIB.LoadFromClipboardFormat: Picture is too large"},
+         "TKvInternalDIB.LoadFromClipboardFormat: Picture is too large (2147483647 x 300 pixels, at most 268435456)"},
+        // The 60-byte block that once made a paste take 5 GB.
+        {"Rle8ClaimsAGiganticPicture",
+         [] { BmpSpec s; s.bitCount = 8; s.width = 32768; s.height = 32768; s.compression = gfx::BI_RLE8;
+              s.clrUsed = 3; s.colors = test::Ramp(3); s.pixels = {0, 1}; return PackedDib(s); },
+         "TKvInternalDIB.LoadFromClipboardFormat: Picture is too large (32768 x 32768 pixels, at most 268435456)"},
     };
 }
 
@@ -88,6 +94,8 @@ TEST_P(ClipboardLoaderRejects, WithItsMessageAndKeepsTheStorage) {
         dib.LoadFromClipboardFormat(block);
         FAIL() << c.name << " loaded";
     } catch (const EKvDIBInvalidDIB& e) {
+        EXPECT_EQ(e.Message(), c.message) << c.name;
+    } catch (const gfx::EPictureTooLarge& e) {
         EXPECT_EQ(e.Message(), c.message) << c.name;
     }
     EXPECT_EQ(testing::LiveAllocations(), live);

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "gfx/bitmap.h"
 #include "gfx/canvas.h"
 #include "gfx/exceptions.h"
+#include "gfx/invariants.h"
 #include "gfx/picture.h"
 #include "gfx/stream.h"
 
@@ -335,6 +337,29 @@ TEST(KvDIB, RleDataIsDrawnDecoded) {
     EXPECT_EQ(target.Pixel(7, 0), gfx::RGB(0, 0, 255));
 }
 
+// The mono colour reaches the 1-bit reductions as the colour it is: with pure
+// red chosen, the red pixels are set and the blue ones are not, from every depth.
+TEST(KvDIB, MonoColorPicksThatColourNotItsMirror) {
+    for (const gfx::PixelFormat depth : {gfx::PixelFormat::pf24bit, gfx::PixelFormat::pf8bit, gfx::PixelFormat::pf4bit}) {
+        gfx::Bitmap source(3, 1, gfx::PixelFormat::pf24bit);
+        source.SetPixel(0, 0, gfx::RGB(255, 0, 0));
+        source.SetPixel(1, 0, gfx::RGB(0, 0, 255));
+        source.SetPixel(2, 0, gfx::RGB(255, 0, 0));
+        TKvDIB dib;
+        dib.Assign(&source);
+        if (depth != gfx::PixelFormat::pf24bit) {
+            dib.SetPixelFormat(depth == gfx::PixelFormat::pf8bit ? TKvPixelFormat::kvpf8Bit : TKvPixelFormat::kvpf4Bit);
+        }
+        dib.MonoColor = gfx::RGB(255, 0, 0);
+        dib.SetPixelFormat(TKvPixelFormat::kvpf1Bit);
+        gfx::Bitmap mask;
+        dib.AssignTo(mask);
+        EXPECT_EQ(mask.Pixel(0, 0), gfx::clWhite) << "red, from " << gfx::BitsPerPixel(depth) << " bits";
+        EXPECT_EQ(mask.Pixel(1, 0), gfx::clBlack) << "blue, from " << gfx::BitsPerPixel(depth) << " bits";
+        EXPECT_EQ(mask.Pixel(2, 0), gfx::clWhite);
+    }
+}
+
 TEST(KvDIB, DrawModesOutsideTheKnownOnesDrawNothing) {
     auto source = PatternBitmap(4, 4, gfx::PixelFormat::pf24bit);
     TKvDIB dib;
@@ -387,6 +412,28 @@ TEST(KvDIB, CanvasDrawsIntoTheStorageAndNotifiesOnce) {
     EXPECT_EQ(top[0], 0);
     const DIBInfos& other = sharer.InternalDIB->DIBInfos;
     EXPECT_EQ((other.Bits + 7 * DIBStride(8, 24))[2], 0) << "the sharer keeps its picture";
+}
+
+// What goes wrong when a canvas closes reaches someone: Finish passes a change
+// handler's failure on, a canvas left to its destructor reports it instead of
+// ending the program.
+TEST(KvDIB, CanvasClosingFailuresAreNeitherThrownFromTheDestructorNorHidden) {
+    std::vector<std::string> reports;
+    const gfx::BrokenInvariantHandler old =
+        gfx::SetBrokenInvariantHandler([&reports](const std::string& report) { reports.push_back(report); });
+    TKvDIB dib;
+    dib.SetWidth(4);
+    dib.SetBitCount(24);
+    dib.OnChange = [](gfx::Graphic&) { throw gfx::Exception("handler failed"); };
+    {
+        TKvDIBCanvas canvas(&dib);
+        EXPECT_THROW(canvas.Finish(), gfx::Exception);
+    }
+    EXPECT_TRUE(reports.empty()) << "a finished canvas has nothing left to report";
+    EXPECT_NO_THROW({ TKvDIBCanvas canvas(&dib); });
+    gfx::SetBrokenInvariantHandler(old);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].find("TKvDIBCanvas.Destroy: handler failed"), std::string::npos) << reports[0];
 }
 
 TEST(KvDIB, CanvasRefusals) {

@@ -1,13 +1,18 @@
 // The storage itself: a new storage, CreateDIB's arguments and sizes, the pixel
 // formats, palettes, the copy a writer takes, and the loaders' small helpers.
 #include <gtest/gtest.h>
+#include <sys/mman.h>
 
 #include <cstring>
+#include <filesystem>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "dib/errors.h"
 #include "dib/memory.h"
 #include "dib/storage.h"
+#include "gfx/invariants.h"
 
 namespace kvdib {
 namespace {
@@ -25,13 +30,47 @@ TEST_P(StorageBothMemories, NewStorageIsOneBlackPixelOf8Bits) {
         EXPECT_EQ(dib.DIBInfos.BitsSize, 4);
         EXPECT_EQ(dib.DIBInfos.Header.biBitCount, 8);
         EXPECT_EQ(dib.DIBInfos.Header.biClrUsed, 256u);
-        EXPECT_EQ(dib.DIBInfos.Mapping.fd >= 0, GetParam());
+        EXPECT_EQ(dib.DIBInfos.Mapping.length > 0, GetParam());
         for (const RGBQuad& c : dib.DIBInfos.Colors) EXPECT_EQ(c, RGBQuad{});
         EXPECT_EQ(dib.DIBInfos.Bits[0], 0);
         EXPECT_TRUE(dib.PaletteChanged);
         EXPECT_EQ(testing::LiveAllocations(), live + 1);
     }
     EXPECT_EQ(testing::LiveAllocations(), live);
+}
+
+// Shared-memory storages hold no descriptor once mapped: thousands of them
+// must not run into the process's descriptor limit.
+TEST(StorageShared, ManyStoragesSpendNoDescriptors) {
+    auto openDescriptors = [] {
+        size_t count = 0;
+        for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) ++count;
+        return count;
+    };
+    const size_t before = openDescriptors();
+    std::vector<std::unique_ptr<TKvInternalDIB>> storages;
+    for (int i = 0; i < 3000; ++i) storages.push_back(std::make_unique<TKvInternalDIB>(true));
+    EXPECT_EQ(openDescriptors(), before);
+    storages.front()->CreateDIB(64, 64, 0, 24);
+    storages.front()->DIBInfos.Bits[100] = 7;
+    EXPECT_EQ(storages.front()->DIBInfos.Bits[100], 7) << "the mapping stays usable without its descriptor";
+}
+
+// A release that fails inside the destructor is reported, not thrown: a throw
+// there would end the program.
+TEST(StorageShared, AFailedReleaseInTheDestructorIsReported) {
+    std::vector<std::string> reports;
+    const gfx::BrokenInvariantHandler old =
+        gfx::SetBrokenInvariantHandler([&reports](const std::string& report) { reports.push_back(report); });
+    auto storage = std::make_unique<TKvInternalDIB>(true);
+    uint8_t* const mapped = storage->DIBInfos.Bits;
+    const size_t length = storage->DIBInfos.Mapping.length;
+    storage->DIBInfos.Bits = mapped + 1;  // munmap refuses an address inside a page
+    EXPECT_NO_THROW(storage.reset());
+    gfx::SetBrokenInvariantHandler(old);
+    ::munmap(mapped, length);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].find("ReleaseMemory: Failed To Unmap View of File map"), std::string::npos) << reports[0];
 }
 
 TEST_P(StorageBothMemories, FreeDIBReleasesOnceAndKeepsTheHeader) {

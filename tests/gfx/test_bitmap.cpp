@@ -11,6 +11,7 @@
 #include "gfx/canvas.h"
 #include "gfx/dibheaders.h"
 #include "gfx/exceptions.h"
+#include "gfx/pixel_budget.h"
 #include "gfx/pixels.h"
 #include "gfx/stream.h"
 #include "pictures.h"
@@ -25,8 +26,8 @@ constexpr PixelFormat kAllFormats[] = {PixelFormat::pf1bit,  PixelFormat::pf4bit
 
 TEST(BitmapLayout, RefusesImpossibleSizesBeforeAllocating) {
     EXPECT_THROW(Bitmap(-1, 5), gfx::EOutOfMemory);
-    EXPECT_THROW(Bitmap(100000, 100000, PixelFormat::pf32bit), gfx::EOutOfMemory);
-    EXPECT_THROW(Bitmap(INT32_MAX, INT32_MAX, PixelFormat::pf1bit), gfx::EOutOfMemory);
+    EXPECT_THROW(Bitmap(100000, 100000, PixelFormat::pf32bit), gfx::EPictureTooLarge);
+    EXPECT_THROW(Bitmap(INT32_MAX, INT32_MAX, PixelFormat::pf1bit), gfx::EPictureTooLarge);
     Bitmap b(2, 2);
     EXPECT_THROW(b.ScanLine(2), gfx::Exception);
     EXPECT_THROW(b.ScanLine(-1), gfx::Exception);

@@ -61,6 +61,12 @@ for pair in 1bit:kvpf1Bit 4bit:kvpf4Bit 8bit:kvpf8Bit halftone:kvpf8Bit halftone
     expect_ok "convert-$pair" "$tool" convert "$bmps/info24.bmp" "$work/to-${pair%%:*}.bmp" "${pair%%:*}" --mono 102030
     "$tool" info "$work/to-${pair%%:*}.bmp" | grep -qx "format=${pair#*:}" || fail "convert-$pair: wrong format"
 done
+# --mono names the colour that becomes white: a red and a blue pixel with FF0000
+# give the bits 1 and 0 (red and blue must not trade places on the way).
+printf 'BM\076\000\000\000\000\000\000\000\066\000\000\000\050\000\000\000\002\000\000\000\001\000\000\000\001\000\030\000\000\000\000\000\010\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000\377\377\000\000\000\000' >"$work/redblue.bmp"
+expect_ok convert-mono-red "$tool" convert "$work/redblue.bmp" "$work/redblue1.bmp" 1bit --mono FF0000
+bits=$(od -An -tx1 -j62 -N1 "$work/redblue1.bmp" | tr -d ' ')
+[ "$bits" = "80" ] || fail "convert-mono-red: first pixel byte $bits, expected 80 (red set, blue clear)"
 "$tool" convert "$bmps/info24.bmp" "$work/progress.bmp" 8bit --quality high --progress >"$work/out" 2>"$work/err" ||
     fail "convert --progress: exit $?"
 [ -s "$work/out" ] && fail "convert --progress: wrote to stdout"

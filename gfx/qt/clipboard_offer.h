@@ -1,7 +1,8 @@
-// The system clipboard in the engine's terms. Pictures leave as a QImage (other
-// programs read image/png and image/bmp); pictures come in as a packed DIB for
-// the engine's CF_DIB reader, whatever raster type they were offered as, or as
-// metafile bytes for the metafile road.
+// What another program offers on the clipboard, in the engine's terms: any
+// raster picture becomes a packed DIB for the engine's CF_DIB reader, whatever
+// type it was offered as; a drawing becomes metafile bytes for the metafile
+// road. Only bytes and QMimeData here, no widgets, so that every offer can be
+// tried without a display.
 #pragma once
 
 #include <QByteArray>
@@ -15,7 +16,7 @@
 
 class QMimeData;
 
-namespace morvi {
+namespace gfx {
 
 // MIME types that carry a metafile picture, in the order they are preferred.
 struct MetafileOffer {
@@ -25,7 +26,7 @@ struct MetafileOffer {
 };
 
 // A clipboard snapshot as the engine reads it.
-class MimeClipboardSource : public gfx::ClipboardSource {
+class MimeClipboardSource : public ClipboardSource {
 public:
     explicit MimeClipboardSource(const QMimeData* mime) : mime_(mime) {}
     // CF_DIB for any raster picture, CF_ENHMETAFILE/CF_METAFILEPICT for metafiles.
@@ -47,4 +48,4 @@ std::vector<uint8_t> PackedDIBFromImage(const QImage& image);
 // bytes are not a BMP file.
 std::optional<std::vector<uint8_t>> PackedDIBFromBmpFile(const QByteArray& bmp);
 
-}  // namespace morvi
+}  // namespace gfx

@@ -1,4 +1,4 @@
-#include "clipboard_io.h"
+#include "gfx/qt/clipboard_offer.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -11,7 +11,7 @@
 #include "gfx/byte_reader.h"
 #include "gfx/dibheaders.h"
 
-namespace morvi {
+namespace gfx {
 
 namespace {
 
@@ -91,13 +91,13 @@ std::optional<MetafileOffer> MimeClipboardSource::Metafile() const {
 }
 
 bool MimeClipboardSource::HasFormat(uint16_t format) const {
-    if (format == gfx::CF_DIB || format == gfx::CF_BITMAP) return HasRaster();
-    if (format == gfx::CF_ENHMETAFILE || format == gfx::CF_METAFILEPICT) return Metafile().has_value();
+    if (format == CF_DIB || format == CF_BITMAP) return HasRaster();
+    if (format == CF_ENHMETAFILE || format == CF_METAFILEPICT) return Metafile().has_value();
     return false;
 }
 
 std::optional<std::vector<uint8_t>> MimeClipboardSource::GetData(uint16_t format) const {
-    if (format != gfx::CF_DIB || mime_ == nullptr) return std::nullopt;
+    if (format != CF_DIB || mime_ == nullptr) return std::nullopt;
     for (const QString& type : kBmpTypes) {
         if (!mime_->hasFormat(type)) continue;
         if (auto packed = PackedDIBFromBmpFile(mime_->data(type))) return packed;
@@ -107,28 +107,28 @@ std::optional<std::vector<uint8_t>> MimeClipboardSource::GetData(uint16_t format
 }
 
 std::optional<std::vector<uint8_t>> PackedDIBFromBmpFile(const QByteArray& bmp) {
-    gfx::ByteReader reader(reinterpret_cast<const uint8_t*>(bmp.constData()), static_cast<size_t>(bmp.size()));
-    gfx::BITMAPFILEHEADER file;
+    ByteReader reader(reinterpret_cast<const uint8_t*>(bmp.constData()), static_cast<size_t>(bmp.size()));
+    BITMAPFILEHEADER file;
     uint32_t headerSize = 0;
     // Both reads stop at the end of the bytes; a block that short is no BMP file.
-    if (!reader.ReadStruct(file) || file.bfType != gfx::kBitmapFileType || !reader.ReadU32(headerSize)) {
+    if (!reader.ReadStruct(file) || file.bfType != kBitmapFileType || !reader.ReadU32(headerSize)) {
         return std::nullopt;
     }
-    constexpr size_t kFileHeader = sizeof(gfx::BITMAPFILEHEADER);
+    constexpr size_t kFileHeader = sizeof(BITMAPFILEHEADER);
     const auto* begin = reinterpret_cast<const uint8_t*>(bmp.constData());
     const size_t size = static_cast<size_t>(bmp.size());
     // Where a packed DIB expects its pixels: right behind the header, the masks and
     // the colours. A file whose pixels start later (bfOffBits) has a gap there,
     // which the packed form cannot express; it is cut out.
     size_t tableEnd = kFileHeader + headerSize;
-    if (headerSize == sizeof(gfx::BITMAPINFOHEADER)) {
-        gfx::BITMAPINFOHEADER info;
+    if (headerSize == sizeof(BITMAPINFOHEADER)) {
+        BITMAPINFOHEADER info;
         if (!reader.Seek(kFileHeader) || !reader.ReadStruct(info)) return std::nullopt;
         uint64_t colors = info.biClrUsed;
         if (colors == 0 && info.biBitCount <= 8) colors = uint64_t{1} << info.biBitCount;
-        tableEnd += (info.biCompression == gfx::BI_BITFIELDS ? 12 : 0) + std::min<uint64_t>(colors, 1u << 16) * 4;
-    } else if (headerSize == sizeof(gfx::BITMAPCOREHEADER)) {
-        gfx::BITMAPCOREHEADER core;
+        tableEnd += (info.biCompression == BI_BITFIELDS ? 12 : 0) + std::min<uint64_t>(colors, 1u << 16) * 4;
+    } else if (headerSize == sizeof(BITMAPCOREHEADER)) {
+        BITMAPCOREHEADER core;
         if (!reader.Seek(kFileHeader) || !reader.ReadStruct(core)) return std::nullopt;
         tableEnd += core.bcBitCount <= 8 ? (size_t{1} << core.bcBitCount) * 3 : 0;
     }
@@ -151,14 +151,14 @@ std::vector<uint8_t> PackedDIBFromImage(const QImage& source) {
     const uint32_t width = static_cast<uint32_t>(image.width());
     const uint32_t height = static_cast<uint32_t>(image.height());
     const size_t stride = ((static_cast<size_t>(width) * 3 + 3) / 4) * 4;
-    const size_t header = sizeof(gfx::BITMAPINFOHEADER);
+    const size_t header = sizeof(BITMAPINFOHEADER);
     std::vector<uint8_t> packed(header + stride * height, 0);
     PutU32(packed, 0, static_cast<uint32_t>(header));
     PutU32(packed, 4, width);
     PutU32(packed, 8, height);
     PutU16(packed, 12, 1);
     PutU16(packed, 14, 24);
-    PutU32(packed, 16, gfx::BI_RGB);
+    PutU32(packed, 16, BI_RGB);
     PutU32(packed, 20, static_cast<uint32_t>(stride * height));
     PutU32(packed, 24, 3780);
     PutU32(packed, 28, 3780);
@@ -175,4 +175,4 @@ std::vector<uint8_t> PackedDIBFromImage(const QImage& source) {
     return packed;
 }
 
-}  // namespace morvi
+}  // namespace gfx
