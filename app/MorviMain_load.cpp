@@ -63,21 +63,24 @@ void TMorviMain::LoadPictureFile(const QString& path, bool normalise, bool reset
     preview.brushColor = gfx::clWhite;
     preview.FillRect({0, 0, Panel1->width(), Panel1->height()});
     Image1->Changed();
-    // 2. The loader picks the kind by the extension and replaces the picture only
-    //    when reading succeeds; an error leaves here with the old picture kept.
-    state_.SourcePicture->LoadFromFile(QFile::encodeName(path).toStdString());
-    const gfx::Graphic& loaded = *state_.SourcePicture->GetGraphic();
-    const int32_t width = loaded.Width();
-    const int32_t height = loaded.Height();
-    // 3.
+    // 2. The loader picks the kind by the extension. The new picture is built
+    //    completely beside the old one and installed only when every step has
+    //    worked: an error in any of them leaves the previous picture, and all
+    //    that describes it, as it was.
+    gfx::Picture loaded;
+    loaded.LoadFromFile(QFile::encodeName(path).toStdString());
+    const gfx::Graphic& graphic = *loaded.GetGraphic();
+    const int32_t width = graphic.Width();
+    const int32_t height = graphic.Height();
     // 3., 4. A white surface of the picture's size.
     gfx::Canvas& work = PrepareWorkingImage(width, height);
     // 5. At its own size, so icons and metafiles are rendered on white.
-    work.StretchDraw({0, 0, width, height}, loaded);
+    work.StretchDraw({0, 0, width, height}, graphic);
     // 6. From here on the picture is a bitmap whatever the file held.
-    state_.SourcePicture->Assign(Image2->Bitmap());
+    loaded.Assign(Image2->Bitmap());
     // 7.
-    if (normalise) NormaliseThroughDIB(*state_.SourcePicture);
+    if (normalise) NormaliseThroughDIB(loaded);
+    state_.SourcePicture->SetGraphic(loaded.TakeGraphic());
     // 8.
     RefreshPreview();
     // 9. The full path is the status bar's tool tip as well.

@@ -30,8 +30,6 @@ namespace {
 
 // A size box that does not hold a whole number stands for 100 pixels.
 constexpr int32_t kSizeFallback = 100;
-// The largest output picture that is built: 2^28 pixels, 1 GiB in the device format.
-constexpr int64_t kMaxOutputPixels = int64_t{1} << 28;
 
 const QString kWarning = QStringLiteral("警告");
 
@@ -73,6 +71,13 @@ void TMorviMain::Warn(const QString& text) {
     interaction_.MessageBox(kWarning, text, BoxIcon::Warning, BoxButtons::Ok);
 }
 
+void TMorviMain::WarnTooLarge(const gfx::EPictureTooLarge& error) {
+    Warn(QStringLiteral("画像が大きすぎるため扱えません。\r\n%1 x %2 ピクセルは、扱える大きさ（%3 ピクセル）を超えています。")
+             .arg(error.ClaimedWidth())
+             .arg(error.ClaimedHeight())
+             .arg(gfx::kMaxPicturePixels));
+}
+
 const gfx::Bitmap* TMorviMain::ComposeOutput() {
     // 1.
     const int32_t width = SizeTextOr(Edit1->text().toStdString(), kSizeFallback);
@@ -90,14 +95,14 @@ const gfx::Bitmap* TMorviMain::ComposeOutput() {
     if (width <= 0 || height <= 0) {
         return refuse(QStringLiteral("出力サイズ（幅と高さ）には 1 以上の数を指定してください。"));
     }
-    if (static_cast<int64_t>(width) * height > kMaxOutputPixels) return refuse(tooLarge.arg(width).arg(height));
+    if (!gfx::FitsPictureBudget(width, height)) return refuse(tooLarge.arg(width).arg(height));
     // A region of no width or height counts as no region. A region marked while
     // the size boxes held larger numbers can be larger than the output itself.
     const gfx::Rect& selection = state_.SelectionRect;
     const int64_t regionWidth = std::abs(int64_t{selection.right} - selection.left);
     const int64_t regionHeight = std::abs(int64_t{selection.bottom} - selection.top);
     const bool region = state_.SelectionActive == 1 && regionWidth > 0 && regionHeight > 0;
-    if (region && regionWidth * regionHeight > kMaxOutputPixels) {
+    if (region && !gfx::FitsPictureBudget(regionWidth, regionHeight)) {
         return refuse(tooLarge.arg(regionWidth).arg(regionHeight));
     }
     try {

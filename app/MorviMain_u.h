@@ -23,6 +23,7 @@
 #include "app/status_panels.h"
 #include "app/updown_control.h"
 #include "gfx/picture.h"
+#include "gfx/pixel_budget.h"
 #include "gfx/types.h"
 
 namespace tone {
@@ -139,6 +140,8 @@ private:
     gfx::Canvas& PrepareWorkingImage(int32_t width, int32_t height);
     // Beep and the warning box with one OK button.
     void Warn(const QString& text);
+    // The warning for a picture above the pixel budget, with the size it claimed.
+    void WarnTooLarge(const gfx::EPictureTooLarge& error);
     // The output picture at the size in the size boxes, cut to the marked region:
     // Image4's bitmap with a region, Image2's without. Null when the size cannot
     // give a picture (the user has been told).
@@ -188,6 +191,10 @@ void TMorviMain::RunHandler(Handler&& handler)
 {
     try {
         handler();
+    } catch (const gfx::EPictureTooLarge& error) {
+        // Not a fault of the program or the file's bytes: the user is told in
+        // the window's own words, as for any picture that cannot be taken.
+        WarnTooLarge(error);
     } catch (const std::exception& error) {
         ReportError(QString::fromUtf8(error.what()));
     }

@@ -43,6 +43,8 @@ public:
 
     Graphic* GetGraphic() const { return graphic_.get(); }
     void SetGraphic(std::unique_ptr<Graphic> graphic);
+    // Hands the graphic over, leaving the picture empty.
+    std::unique_ptr<Graphic> TakeGraphic() { return std::move(graphic_); }
     // The picture as a bitmap: when it holds another kind (or nothing), the
     // graphic is replaced by a new empty bitmap first, as the framework does.
     Bitmap& GetBitmap();

@@ -1,5 +1,10 @@
 #include "pixel_budget.h"
 
+#include <cstdlib>
+
+#include "byte_reader.h"
+#include "dibheaders.h"
+
 namespace gfx {
 
 EPictureTooLarge::EPictureTooLarge(const std::string& context, int64_t width, int64_t height)
@@ -19,6 +24,19 @@ bool FitsPictureBudget(int64_t width, int64_t height) {
 
 void CheckPictureBudget(int64_t width, int64_t height, const std::string& context) {
     if (!FitsPictureBudget(width, height)) throw EPictureTooLarge(context, width, height);
+}
+
+void CheckClaimedDibSize(std::span<const uint8_t> packed, const std::string& context) {
+    ByteReader reader(packed);
+    uint32_t headerSize = 0;
+    if (!reader.ReadU32(headerSize) || !reader.Seek(0)) return;
+    if (headerSize == sizeof(BITMAPCOREHEADER)) {
+        BITMAPCOREHEADER core;
+        if (reader.ReadStruct(core)) CheckPictureBudget(core.bcWidth, core.bcHeight, context);
+    } else if (headerSize >= sizeof(BITMAPINFOHEADER)) {
+        BITMAPINFOHEADER info;
+        if (reader.ReadStruct(info)) CheckPictureBudget(info.biWidth, std::abs(int64_t{info.biHeight}), context);
+    }
 }
 
 }  // namespace gfx

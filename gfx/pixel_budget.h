@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "exceptions.h"
@@ -36,5 +37,9 @@ private:
 bool FitsPictureBudget(int64_t width, int64_t height);
 // Throws EPictureTooLarge, its message beginning with context, unless the size fits.
 void CheckPictureBudget(int64_t width, int64_t height, const std::string& context);
+// The same for the size a DIB header claims (a core or info header at the start
+// of packed, as in a packed DIB or a BMP file after its 14-byte file header).
+// Bytes too short to say, or of another layout, pass: the reader refuses them.
+void CheckClaimedDibSize(std::span<const uint8_t> packed, const std::string& context);
 
 }  // namespace gfx

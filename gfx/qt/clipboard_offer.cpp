@@ -6,10 +6,13 @@
 #include <QPainter>
 #include <QStringList>
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "gfx/byte_reader.h"
 #include "gfx/dibheaders.h"
+#include "gfx/pixel_budget.h"
+#include "gfx/qt/qt_readers.h"
 
 namespace gfx {
 
@@ -41,7 +44,10 @@ bool IsMetafileType(const QString& format) {
     return false;
 }
 
+constexpr char kContext[] = "Clipboard picture";
+
 // Raster types Qt can decode, other than the BMP types handled byte for byte.
+// The size each offer claims is refused above the budget before it is decoded.
 std::optional<QImage> DecodeRasterOffer(const QMimeData* mime) {
     if (mime->hasImage()) {
         const QImage image = qvariant_cast<QImage>(mime->imageData());
@@ -52,6 +58,8 @@ std::optional<QImage> DecodeRasterOffer(const QMimeData* mime) {
         QByteArray bytes = mime->data(format);
         QBuffer buffer(&bytes);
         QImageReader reader(&buffer);
+        reader.setAllocationLimit(kQtReaderLimitMiB);
+        if (const QSize size = reader.size(); size.isValid()) CheckPictureBudget(size.width(), size.height(), kContext);
         QImage image;
         if (reader.read(&image) && !image.isNull()) return image;
     }
@@ -100,7 +108,12 @@ std::optional<std::vector<uint8_t>> MimeClipboardSource::GetData(uint16_t format
     if (format != CF_DIB || mime_ == nullptr) return std::nullopt;
     for (const QString& type : kBmpTypes) {
         if (!mime_->hasFormat(type)) continue;
-        if (auto packed = PackedDIBFromBmpFile(mime_->data(type))) return packed;
+        if (auto packed = PackedDIBFromBmpFile(mime_->data(type))) {
+            // Refused by its header before the engine is given the block, and so
+            // before a paste clears the session for it.
+            CheckClaimedDibSize(*packed, kContext);
+            return packed;
+        }
     }
     if (const std::optional<QImage> image = DecodeRasterOffer(mime_)) return PackedDIBFromImage(*image);
     return std::nullopt;
@@ -142,6 +155,7 @@ std::optional<std::vector<uint8_t>> PackedDIBFromBmpFile(const QByteArray& bmp) 
 }
 
 std::vector<uint8_t> PackedDIBFromImage(const QImage& source) {
+    CheckPictureBudget(source.width(), source.height(), kContext);
     QImage image(source.size(), QImage::Format_RGB32);
     image.fill(Qt::white);
     {

@@ -31,6 +31,9 @@ public:
     explicit MimeClipboardSource(const QMimeData* mime) : mime_(mime) {}
     // CF_DIB for any raster picture, CF_ENHMETAFILE/CF_METAFILEPICT for metafiles.
     bool HasFormat(uint16_t format) const override;
+    // The packed DIB of a raster offer; nothing when no offer can be read. An
+    // offer whose header claims more than the pixel budget throws
+    // EPictureTooLarge before anything is decoded.
     std::optional<std::vector<uint8_t>> GetData(uint16_t format) const override;
 
     bool HasRaster() const;
@@ -41,7 +44,8 @@ private:
 };
 
 // A packed DIB (40-byte header, no colour table, 24 bits, bottom-up) of a QImage;
-// transparent parts are laid on white, as a pasted picture is shown.
+// transparent parts are laid on white, as a pasted picture is shown. An image
+// above the pixel budget throws EPictureTooLarge.
 std::vector<uint8_t> PackedDIBFromImage(const QImage& image);
 
 // Bytes of an image/bmp offer without their 14-byte file header; nothing when the

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "gfx/canvas.h"
+#include "gfx/dibheaders.h"
 #include "gfx/exceptions.h"
 #include "gfx/pixel_budget.h"
 #include "gfx/pixels.h"
@@ -23,10 +24,6 @@ QByteArray ReadRest(Stream& stream) {
     if (remaining > 0) stream.ReadBuffer(bytes.data(), static_cast<size_t>(remaining));
     return bytes;
 }
-
-// Qt's own limit (256 MiB) would refuse photos the rest of the program takes;
-// the budget's, with room for the reader's conversion, keeps both in step.
-constexpr int kReaderLimitMiB = static_cast<int>(kMaxPictureBytes >> 20) + 64;
 
 // The size the header claims, refused above the budget before the pixels are read.
 void CheckClaimedSize(const QImageReader& reader, const char* context) {
@@ -45,14 +42,26 @@ QImage ReadWithQt(Stream& stream, const char* format) {
     QImageReader reader(&buffer, format);
     // The extension chose the kind; data of another kind is not silently accepted.
     reader.setAutoDetectImageFormat(false);
-    reader.setAllocationLimit(kReaderLimitMiB);
+    reader.setAllocationLimit(kQtReaderLimitMiB);
     CheckClaimedSize(reader, "Picture");
     QImage image = reader.read();
     if (image.isNull()) throw EInvalidGraphic("Cannot read the picture: " + ReasonOf(reader));
     return image;
 }
 
-std::unique_ptr<Bitmap> DecodeBmpWithQt(Stream& stream) { return FromQImage(ReadWithQt(stream, "bmp")); }
+std::unique_ptr<Bitmap> DecodeBmpWithQt(Stream& stream) {
+    // Qt refuses BMP pictures above its own limit without saying why; the header
+    // is read here first, so that such a file gets the budget's clear refusal.
+    const int64_t start = stream.Position();
+    uint8_t header[sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)] = {};
+    const size_t got = stream.Read(header, sizeof header);
+    stream.SetPosition(start);
+    if (got > sizeof(BITMAPFILEHEADER) && header[0] == 'B' && header[1] == 'M') {
+        CheckClaimedDibSize(std::span<const uint8_t>(header + sizeof(BITMAPFILEHEADER), got - sizeof(BITMAPFILEHEADER)),
+                            "Picture");
+    }
+    return FromQImage(ReadWithQt(stream, "bmp"));
+}
 
 IconImage::IconImage(QImage image) : image_(image.convertToFormat(QImage::Format_ARGB32)) {}
 
@@ -64,7 +73,7 @@ void IconImage::LoadFromStream(Stream& stream) {
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "ico");
     reader.setAutoDetectImageFormat(false);
-    reader.setAllocationLimit(kReaderLimitMiB);
+    reader.setAllocationLimit(kQtReaderLimitMiB);
     QImage best;
     const int count = std::max(reader.imageCount(), 1);
     for (int i = 0; i < count; ++i) {

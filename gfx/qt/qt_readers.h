@@ -8,8 +8,14 @@
 
 #include "gfx/bitmap.h"
 #include "gfx/graphic.h"
+#include "gfx/pixel_budget.h"
 
 namespace gfx {
+
+// The allocation limit every Qt reader of the program gets. Qt's own (256 MiB)
+// would refuse photos the rest of the program takes; the pixel budget's, with
+// room for the reader's conversion, keeps both in step.
+constexpr int kQtReaderLimitMiB = static_cast<int>(kMaxPictureBytes >> 20) + 64;
 
 // Reads the rest of the stream with Qt's reader of the given format ("bmp").
 // Throws EInvalidGraphic with the reader's reason when it cannot.

@@ -1,10 +1,15 @@
 // Picture files made by the tests themselves: plain BMP files of one colour
-// written by the framework's own bitmap writer, and files that are not pictures.
+// written by the framework's own bitmap writer, files that are not pictures, and
+// small files whose headers claim gigantic pictures.
 #pragma once
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QFile>
+#include <QImage>
 #include <QString>
+
+#include <cstdint>
 
 #include "gfx/bitmap.h"
 #include "gfx/canvas.h"
@@ -26,6 +31,53 @@ inline QString WriteBytes(const QString& path, const QByteArray& bytes)
     QFile file(path);
     if (file.open(QIODevice::WriteOnly)) file.write(bytes);
     return path;
+}
+
+// A BMP file of an RLE8 picture of width x height with a two-colour table and
+// the given RLE data: a few bytes may claim any size.
+inline QByteArray RleBmp(int32_t width, int32_t height, const QByteArray& rle)
+{
+    QByteArray file("BM", 2);
+    auto put32 = [&file](uint32_t v) {
+        for (int i = 0; i < 4; ++i) file.append(static_cast<char>(v >> (8 * i)));
+    };
+    const uint32_t offBits = 14 + 40 + 8;
+    put32(offBits + static_cast<uint32_t>(rle.size()));
+    put32(0);
+    put32(offBits);
+    for (const uint32_t v : {40u, static_cast<uint32_t>(width), static_cast<uint32_t>(height), 0x00080001u, 1u,
+                             static_cast<uint32_t>(rle.size()), 0u, 0u, 2u, 2u})
+        put32(v);
+    put32(0x00FF0000);  // red
+    put32(0x00FFFFFF);  // white
+    file.append(rle);
+    return file;
+}
+
+// A real PNG file whose header has been made to claim width x height (with the
+// header chunk's checksum mended, so that readers believe it).
+inline QByteArray PngClaiming(uint32_t width, uint32_t height)
+{
+    QImage small(4, 4, QImage::Format_RGB32);
+    small.fill(Qt::red);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    small.save(&buffer, "PNG");
+    // Width and height at bytes 16 to 23, big-endian; the CRC of the chunk's
+    // type and data (bytes 12 to 28) right behind them.
+    for (int i = 0; i < 4; ++i) {
+        png[16 + i] = static_cast<char>(width >> (24 - 8 * i));
+        png[20 + i] = static_cast<char>(height >> (24 - 8 * i));
+    }
+    uint32_t crc = 0xFFFFFFFF;
+    for (int i = 12; i < 29; ++i) {
+        crc ^= static_cast<uint8_t>(png[i]);
+        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    crc = ~crc;
+    for (int i = 0; i < 4; ++i) png[29 + i] = static_cast<char>(crc >> (24 - 8 * i));
+    return png;
 }
 
 }  // namespace morvi::test

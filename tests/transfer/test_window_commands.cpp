@@ -21,6 +21,7 @@
 #include "app/MorviMain_u.h"
 #include "app/updown_control.h"
 #include "dib/kvdib.h"
+#include "dib/memory.h"
 #include "gfx/bitmap.h"
 #include "gfx/canvas.h"
 #include "gfx/jpeg.h"
@@ -28,6 +29,7 @@
 #include "gfx/stream.h"
 #include "tests/app/scripted_interaction.h"
 #include "tests/app/test_pictures.h"
+#include "tests/metafile/record_writer.h"
 
 namespace morvi {
 namespace {
@@ -269,6 +271,34 @@ TEST_F(WindowCommands, APasteThatCannotBeReadLeavesNoStalePicture) {
     EXPECT_EQ(LastBoxText(), QStringLiteral("転送する画像がありません。"));
     Run(&TMorviMain::LightUpClick);
     EXPECT_EQ(LastBoxText(), QStringLiteral("明るくする画像はありません。"));
+}
+
+// Offers that claim more than the pixel budget are refused by their header with
+// the window's warning, before the session is cleared: the picture on show stays.
+TEST_F(WindowCommands, APasteAboveThePixelBudgetIsRefusedAndKeepsThePicture) {
+    window_->RunHandler([&] { window_->WMDropFiles({test::WriteBmp(Path("keep.bmp"), 64, 48, gfx::clBlack)}); });
+    struct Offer {
+        const char* type;
+        QByteArray bytes;
+    };
+    const QByteArray rle = test::RleBmp(32768, 32768, QByteArray("\0\x01", 2));
+    const QByteArray png = test::PngClaiming(40000, 40000);
+    for (const Offer& offer : {Offer{"image/bmp", rle}, Offer{"image/png", png}}) {
+        auto* mime = new QMimeData;  // owned by the clipboard from here on
+        mime->setData(QLatin1String(offer.type), offer.bytes);
+        QGuiApplication::clipboard()->setMimeData(mime);
+        const int beeps = ui_.beeps;
+        Run(&TMorviMain::Button2Click);
+        EXPECT_TRUE(ui_.errors.isEmpty()) << offer.type << ": " << ui_.errors.join(QLatin1Char('\n')).toStdString();
+        EXPECT_EQ(ui_.beeps, beeps + 1) << offer.type;
+        EXPECT_TRUE(LastBoxText().startsWith(QStringLiteral("画像が大きすぎるため扱えません。"))) << offer.type;
+        EXPECT_TRUE(LastBoxText().contains(offer.bytes.startsWith("BM") ? QStringLiteral("32768 x 32768")
+                                                                         : QStringLiteral("40000 x 40000")))
+            << LastBoxText().toStdString();
+        EXPECT_EQ(window_->Session().CurrentFileName, Path("keep.bmp")) << offer.type;
+        EXPECT_EQ(Source().Width(), 64) << offer.type;
+        EXPECT_EQ(Edit("Edit1")->text(), QStringLiteral("64")) << offer.type;
+    }
 }
 
 TEST_F(WindowCommands, PastedMetafilesFollowTheLongSideRule) {
@@ -571,6 +601,42 @@ TEST_F(WindowCommands, BatchSizesEveryFileByTheRules) {
     check.LoadFromFile(QFile::encodeName(Path("three.bmp")).toStdString());
     EXPECT_EQ(check.Width(), 20);
     EXPECT_TRUE(QFileInfo::exists(Path("three.ico")));
+}
+
+// A load that fails after the file was read (a metafile too large to render, an
+// engine failure in the normalisation) leaves the previous picture and every
+// value that describes it; the next command works on that picture.
+TEST_F(WindowCommands, ALoadThatFailsHalfWayKeepsThePreviousPicture) {
+    Open(test::WriteBmp(Path("keep.bmp"), 64, 48, gfx::RGB(40, 40, 40)));
+    const auto expectKept = [&](const char* step) {
+        ASSERT_TRUE(window_->Session().SourcePicture->HasBitmap()) << step;
+        EXPECT_EQ(Source().Width(), 64) << step;
+        EXPECT_EQ(Source().Height(), 48) << step;
+        EXPECT_EQ(window_->Session().PictureWidth, 64) << step;
+        EXPECT_EQ(Edit("Edit1")->text(), QStringLiteral("64")) << step;
+        const uint8_t grey = gfx::GetRValue(window_->Session().SourcePicture->GetBitmap().Pixel(10, 10));
+        Run(&TMorviMain::LightUpClick);
+        const uint8_t brighter = static_cast<uint8_t>(grey + 20);
+        EXPECT_EQ(window_->Session().SourcePicture->GetBitmap().Pixel(10, 10), gfx::RGB(brighter, brighter, brighter))
+            << step;
+        EXPECT_EQ(Source().Width(), 64) << step;
+    };
+    // An EMF whose frame is some 22700 pixels square at 96 dpi.
+    const QString huge = Path("huge.emf");
+    const metafile_test::Bytes emf = metafile_test::EmfWriter().Finish(600000, 600000, 1);
+    test::WriteBytes(huge, QByteArray(reinterpret_cast<const char*>(emf.data()), static_cast<qsizetype>(emf.size())));
+    window_->RunHandler([&] { window_->LoadPictureFile(huge, true); });
+    EXPECT_TRUE(ui_.errors.isEmpty()) << ui_.errors.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(LastBoxText().startsWith(QStringLiteral("画像が大きすぎるため扱えません。"))) << LastBoxText().toStdString();
+    expectKept("metafile too large to render");
+
+    // The engine's allocation in the normalisation fails.
+    const QString other = test::WriteBmp(Path("other.bmp"), 20, 10, gfx::clWhite);
+    kvdib::testing::FailAllocationAfter(1);
+    window_->RunHandler([&] { window_->LoadPictureFile(other, true); });
+    kvdib::testing::FailAllocationAfter(0);
+    EXPECT_EQ(ui_.errors.size(), 1);
+    expectKept("engine failure in the normalisation");
 }
 
 TEST_F(WindowCommands, ABatchEndsAtTheFirstFileThatCannotBeLoaded) {
