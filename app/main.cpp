@@ -8,10 +8,10 @@
 #include <csignal>
 #include <cstdio>
 
-#include "app/MorviMain_u.h"
-#include "app/display_check.h"
-#include "app/qt_interaction.h"
-#include "app/app_icon.h"
+#include "app/main_window/MorviMain_u.h"
+#include "app/main_window/display_check.h"
+#include "app/main_window/qt_interaction.h"
+#include "app/viewer/app_icon.h"
 #include "dib/kvdib.h"
 #include "gfx/qt/formats.h"
 

@@ -25,10 +25,10 @@
 #include <QLineEdit>
 #include <QStringList>
 
-#include "app/MorviMain_u.h"
-#include "app/dib_normalise.h"
-#include "app/interaction.h"
-#include "app/output_file.h"
+#include "app/main_window/MorviMain_u.h"
+#include "session/dib_normalise.h"
+#include "app/main_window/interaction.h"
+#include "session/output_file.h"
 #include "dib/kvdib.h"
 #include "gfx/bitmap.h"
 #include "gfx/canvas.h"

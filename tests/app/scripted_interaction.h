@@ -7,7 +7,7 @@
 #include <QStringList>
 #include <vector>
 
-#include "app/interaction.h"
+#include "app/main_window/interaction.h"
 
 namespace morvi::test {
 

@@ -4,10 +4,10 @@
 // roads accept.
 #include <QtTest>
 
-#include "app/file_kinds.h"
-#include "app/output_size.h"
-#include "app/preview_fit.h"
-#include "app/selection_math.h"
+#include "session/file_kinds.h"
+#include "session/output_size.h"
+#include "session/preview_fit.h"
+#include "app/main_window/selection_math.h"
 
 using namespace morvi;
 

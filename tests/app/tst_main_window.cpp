@@ -13,7 +13,7 @@
 #include <QtTest>
 #include <memory>
 
-#include "app/MorviMain_u.h"
+#include "app/main_window/MorviMain_u.h"
 #include "gfx/qt/formats.h"
 #include "scripted_interaction.h"
 #include "test_pictures.h"

@@ -14,7 +14,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/MorviMain_u.h"
+#include "app/main_window/MorviMain_u.h"
 #include "dib/kvdib.h"
 #include "gfx/jpeg.h"
 #include "gfx/qt/formats.h"

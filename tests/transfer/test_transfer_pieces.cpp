@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/output_file.h"
-#include "app/paste_rules.h"
+#include "session/output_file.h"
+#include "session/paste_rules.h"
 #include "gfx/bitmap.h"
 #include "gfx/canvas.h"
 #include "gfx/exceptions.h"

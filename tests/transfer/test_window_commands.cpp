@@ -18,8 +18,8 @@
 #include <QUrl>
 #include <cstring>
 
-#include "app/MorviMain_u.h"
-#include "app/updown_control.h"
+#include "app/main_window/MorviMain_u.h"
+#include "app/widgets/updown_control.h"
 #include "dib/kvdib.h"
 #include "dib/memory.h"
 #include "gfx/bitmap.h"

@@ -2,8 +2,8 @@
 // the years line on its own.
 #include <QtTest>
 
-#include "app/verform_u.h"
-#include "app/years_text.h"
+#include "app/viewer/verform_u.h"
+#include "app/viewer/years_text.h"
 
 using namespace morvi;
 

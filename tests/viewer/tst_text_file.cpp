@@ -2,7 +2,7 @@
 // the errors of files that cannot be read.
 #include <QtTest>
 
-#include "app/text_file.h"
+#include "app/viewer/text_file.h"
 #include "gfx/exceptions.h"
 
 using namespace morvi;

@@ -6,8 +6,8 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "app/dialog_layout.h"
-#include "app/disptext_u.h"
+#include "app/viewer/dialog_layout.h"
+#include "app/viewer/disptext_u.h"
 #include "tests/app/scripted_interaction.h"
 
 using namespace morvi;
