@@ -1,7 +1,8 @@
 #!/bin/bash
 # Times one whole job three ways on the same 6000 x 4000 JPEG: read it, resize it
 # to half its width and height (a quarter of its area) and save it as JPEG
-# quality 90 -- by this program's own path (bench_compose_save --job), by
+# quality 90 -- by the program's converter (morvi-resize --magnification 1/4,
+# the window's batch over the picture session), by
 # libvips (`vips resize in.jpg out.jpg[Q=90] 0.5`) and by ImageMagick
 # (`convert in.jpg -resize 50% -quality 90 out.jpg`). Each round runs the three
 # one after the other, so a load that comes and goes on a shared machine falls
@@ -11,6 +12,7 @@
 # usage: bench/compose_save.sh BUILD_DIR [RUNS]
 set -euo pipefail
 bench=$1/bench/bench_compose_save
+resize=$1/tools/morvi-resize
 runs=${2:-7}
 for tool in vips convert; do
     command -v "$tool" >/dev/null || { echo "$tool is not installed (libvips-tools, imagemagick)" >&2; exit 2; }
@@ -26,7 +28,7 @@ names=(morvi vips convert)
 run() {  # run NAME: the job once, its "wall user system" appended to $work/NAME.times
     local name=$1
     case $name in
-        morvi) set -- "$bench" --job "$photo" "$work/morvi.jpg" ;;
+        morvi) set -- "$resize" --magnification 1/4 --quiet --out "$work/morvi" "$photo" ;;
         vips) set -- vips resize "$photo" "$work/vips.jpg[Q=90]" 0.5 ;;
         convert) set -- convert "$photo" -resize 50% -quality 90 "$work/convert.jpg" ;;
     esac
@@ -51,7 +53,7 @@ for name in "${names[@]}"; do
     wall[$name]=$(median 1 "$work/$name.times")
     cpu[$name]=$(median 0 "$work/$name.times")
     printf '%-8s %6s ms wall %6s ms CPU   output %s bytes\n' "$name" "${wall[$name]}" "${cpu[$name]}" \
-        "$(wc -c <"$work/$name.jpg")"
+        "$(wc -c <"$( [ "$name" = morvi ] && echo "$work/morvi/$(basename "$photo")" || echo "$work/$name.jpg")")"
 done
 awk -v mw="${wall[morvi]}" -v mc="${cpu[morvi]}" -v vw="${wall[vips]}" -v vc="${cpu[vips]}" \
     -v iw="${wall[convert]}" -v ic="${cpu[convert]}" 'BEGIN {

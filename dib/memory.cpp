@@ -3,6 +3,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <new>
@@ -13,12 +14,13 @@ namespace kvdib {
 
 namespace {
 
-int64_t liveAllocations = 0;
-int failCountdown = 0;
+// Atomic: the converter runs a session per thread, and every one allocates.
+std::atomic<int64_t> liveAllocations = 0;
+std::atomic<int> failCountdown = 0;
 
 // True when a test asked this call to fail.
 bool InjectedFailure() {
-    if (failCountdown <= 0) return false;
+    if (failCountdown.load(std::memory_order_relaxed) <= 0) return false;
     return --failCountdown == 0;
 }
 

@@ -21,6 +21,7 @@
 #include "gfx/bitmap.h"
 #include "gfx/picture.h"
 #include "gfx/types.h"
+#include "session/batch_step.h"
 #include "session/output_file.h"
 #include "session/preview_fit.h"
 
@@ -140,6 +141,9 @@ public:
     // (up-down position not 0, or a size box that reads exactly "0"), instead of
     // keeping the boxes as they are.
     static bool BatchTakesOwnSize(int position, const QString& widthText, const QString& heightText);
+    // One file of a batch with nothing asked (see batch_step.h): loaded, sized,
+    // written; the session then holds it as the window's batch leaves it.
+    BatchResult BatchStep(const QString& source, const BatchSettings& settings);
 
 private:
     // The working image as a white surface of the given size, ready for a
