@@ -20,6 +20,8 @@ dpkg-deb -x "$deb" "$WORK/root"
 [ -L "$WORK/root/usr/bin/morvi" ] || fail "usr/bin/morvi is not a link"
 write_small_bmp "$WORK/small.bmp"
 "$WORK/root/usr/bin/dibtool" info "$WORK/small.bmp" | grep -qx 'height=2' || fail "dibtool from the package"
+env -u DISPLAY "$WORK/root/usr/bin/morvi-resize" --out "$WORK/out" "$WORK/small.bmp" || fail "morvi-resize from the package"
+[ -s "$WORK/out/small.bmp" ] || fail "morvi-resize from the package wrote nothing"
 
 start_xvfb
 start_program_and_wait "$WORK/root/usr/bin/morvi" "$WORK/small.bmp"
