@@ -45,7 +45,7 @@ void InitHeader(kvdib::DIBInfos& info, int bits) {
     info.Header.biHeight = kHeight;
     info.Header.biPlanes = 1;
     info.Header.biBitCount = static_cast<uint16_t>(bits);
-    info.Header.biXPelsPerMeter = info.Header.biYPelsPerMeter = 3780;
+    info.Header.biXPelsPerMeter = info.Header.biYPelsPerMeter = gfx::kDefaultPelsPerMeter;
     info.Header.biClrUsed = static_cast<uint32_t>(kvdib::GetNumColors(bits));
     info.BitsSize = *kvdib::CheckedDIBImageSize(kWidth, kHeight, bits);
     kvdib::GetMemory(info.BitsSize, info.Mapping, info.Bits, kUseFMO);

@@ -9,7 +9,7 @@
 #include "dib/header_area.h"
 #include "dib/load_checks.h"
 #include "dib/memory.h"
-#include "dib/pixel_block.h"
+#include "dib/pending_pixels.h"
 #include "dib/storage.h"
 #include "gfx/exceptions.h"
 #include "gfx/pixel_budget.h"
@@ -54,8 +54,8 @@ void TKvInternalDIB::LoadFromStream(gfx::Stream& stream) {
     if (headerSize == sizeof(BITMAPINFOHEADER)) {
         h.biSize = headerSize;
         stream.ReadBuffer(reinterpret_cast<uint8_t*>(&h) + sizeof(uint32_t), sizeof(h) - sizeof(uint32_t));
-        if (h.biXPelsPerMeter == 0) h.biXPelsPerMeter = 3780;
-        if (h.biYPelsPerMeter == 0) h.biYPelsPerMeter = 3780;
+        if (h.biXPelsPerMeter == 0) h.biXPelsPerMeter = gfx::kDefaultPelsPerMeter;
+        if (h.biYPelsPerMeter == 0) h.biYPelsPerMeter = gfx::kDefaultPelsPerMeter;
         switch (h.biBitCount) {
             case 1: case 4: case 8: case 16: case 24: case 32: break;
             default: throw EKvDIBInvalidDIB("TKvInternalDIB.LoadFromStream: Invalid BitCout");
@@ -103,7 +103,7 @@ void TKvInternalDIB::LoadFromStream(gfx::Stream& stream) {
     if (h.biBitCount == 16 || h.biBitCount == 32) {
         const DeepPixelConverter converter(loaded, kLoad);
         RequireStreamBytes(stream, converter.InputRowSize() * converter.Rows());
-        PixelBlock block(converter.OutputSize(), UseFMO);
+        PendingPixels block(converter.OutputSize(), UseFMO);
         std::vector<uint8_t> row(static_cast<size_t>(converter.InputRowSize()));
         for (int32_t r = 0; r < converter.Rows(); ++r) {
             stream.ReadBuffer(row.data(), row.size());
@@ -116,7 +116,7 @@ void TKvInternalDIB::LoadFromStream(gfx::Stream& stream) {
         if (bitsSize > kMaxDIBBytes) throw EKvDIBInvalidDIB("TKvInternalDIB.LoadFromStream: Picture is too large");
         CheckPixelDataSize(h, bitsSize, kLoad);
         RequireStreamBytes(stream, bitsSize);
-        PixelBlock block(static_cast<int32_t>(bitsSize), UseFMO);
+        PendingPixels block(static_cast<int32_t>(bitsSize), UseFMO);
         stream.ReadBuffer(block.Bits(), static_cast<size_t>(bitsSize));
         block.HandOver(loaded);
     }

@@ -11,7 +11,7 @@
 #include "dib/header_area.h"
 #include "dib/load_checks.h"
 #include "dib/memory.h"
-#include "dib/pixel_block.h"
+#include "dib/pending_pixels.h"
 #include "dib/storage.h"
 #include "gfx/byte_reader.h"
 #include "gfx/pixel_budget.h"
@@ -51,8 +51,8 @@ void TKvInternalDIB::LoadFromClipboardFormat(std::span<const uint8_t> block) {
         if (static_cast<int64_t>(block.size()) < headerBytes) InvalidData();
         const size_t copied = static_cast<size_t>(std::min<int64_t>(headerBytes, kMaxCopiedHeader));
         std::memcpy(area, block.data(), copied);
-        if (h.biXPelsPerMeter == 0) h.biXPelsPerMeter = 3780;
-        if (h.biYPelsPerMeter == 0) h.biYPelsPerMeter = 3780;
+        if (h.biXPelsPerMeter == 0) h.biXPelsPerMeter = gfx::kDefaultPelsPerMeter;
+        if (h.biYPelsPerMeter == 0) h.biYPelsPerMeter = gfx::kDefaultPelsPerMeter;
         h.biClrUsed = static_cast<uint32_t>(std::min<int64_t>(n, 256));
     } else if (headerSize == sizeof(gfx::BITMAPCOREHEADER)) {
         gfx::BITMAPCOREHEADER core;
@@ -77,7 +77,7 @@ void TKvInternalDIB::LoadFromClipboardFormat(std::span<const uint8_t> block) {
         case 1: case 4: case 8: case 24: {
             if (bitsSize > kMaxDIBBytes) throw EKvDIBInvalidDIB(std::string(kLoad) + ": Picture is too large");
             CheckPixelDataSize(h, bitsSize, kLoad);
-            PixelBlock pixels(static_cast<int32_t>(bitsSize), UseFMO);
+            PendingPixels pixels(static_cast<int32_t>(bitsSize), UseFMO);
             reader.ReadBytes(pixels.Bits(), static_cast<size_t>(bitsSize));  // exactly the rest of the block
             pixels.HandOver(loaded);
             break;
@@ -88,7 +88,7 @@ void TKvInternalDIB::LoadFromClipboardFormat(std::span<const uint8_t> block) {
             if (converter.InputRowSize() * converter.Rows() > bitsSize) {
                 throw EKvDIBInvalidDIB(std::string(kLoad) + ": Pixel data is too short");
             }
-            PixelBlock pixels(converter.OutputSize(), UseFMO);
+            PendingPixels pixels(converter.OutputSize(), UseFMO);
             for (int32_t r = 0; r < converter.Rows(); ++r) {
                 const std::span<const uint8_t> row = reader.Take(static_cast<size_t>(converter.InputRowSize()));
                 converter.ConvertRow(row.data(), pixels.Bits() + static_cast<int64_t>(r) * converter.OutputStride());

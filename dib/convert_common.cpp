@@ -35,7 +35,7 @@ PixelsGuard::~PixelsGuard() {
     info_->BitsSize = 0;
 }
 
-DIBInfos PlainResult(const DIBInfos& source, PixelBlock& memory, int bitCount) {
+DIBInfos PlainResult(const DIBInfos& source, PendingPixels& memory, int bitCount) {
     DIBInfos result = source;
     memory.HandOver(result);
     result.Header.biBitCount = static_cast<uint16_t>(bitCount);

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "dib/dibinfos.h"
-#include "dib/pixel_block.h"
+#include "dib/pending_pixels.h"
 #include "dib/memory.h"
 #include "gfx/exceptions.h"
 
@@ -53,7 +53,7 @@ private:
 // The header of a conversion result before the routine sets its own fields: the
 // whole source block with the pixel fields replaced by memory's and the given bit
 // count, BI_RGB and biSizeImage 0.
-DIBInfos PlainResult(const DIBInfos& source, PixelBlock& memory, int bitCount);
+DIBInfos PlainResult(const DIBInfos& source, PendingPixels& memory, int bitCount);
 
 // Working memory of a conversion (not pixel memory): uninitialised, owned, and a
 // heap that cannot give it raises the framework's EOutOfMemory like GetMemory.

@@ -25,8 +25,8 @@ void ConvertCoreHeader(DIBInfos& infos) {
     h.biBitCount = core.bcBitCount;
     h.biCompression = gfx::BI_RGB;
     h.biSizeImage = 0;
-    h.biXPelsPerMeter = 3780;
-    h.biYPelsPerMeter = 3780;
+    h.biXPelsPerMeter = gfx::kDefaultPelsPerMeter;
+    h.biYPelsPerMeter = gfx::kDefaultPelsPerMeter;
     h.biClrUsed = static_cast<uint32_t>(count);
     h.biClrImportant = 0;
     for (int i = 0; i < count; ++i) {

@@ -44,7 +44,7 @@ DeepPixelConverter::DeepPixelConverter(const DIBInfos& infos, const char* operat
     rows_ = static_cast<int32_t>(rows);
     outputSize_ = *size;
     outputStride_ = static_cast<int32_t>(DIBStride(h.biWidth, 24));
-    inputRowSize_ = bitCount_ == 16 ? ((static_cast<int64_t>(width_) * 2 + 3) / 4) * 4 : static_cast<int64_t>(width_) * 4;
+    inputRowSize_ = DIBStride(width_, bitCount_);
 
     uint32_t masks[3];
     if (h.biCompression == gfx::BI_RGB) {

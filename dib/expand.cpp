@@ -30,7 +30,7 @@ void Expand(const DIBInfos& source, DIBInfos& dest, bool useFMO, int fromBits, i
     CheckSource(source, fromBits, routine);
     const PlainLayout from = SourceLayout(source, routine);
     const PlainLayout to = LayoutFor(source.Header, toBits, routine);
-    PixelBlock memory(to.size, useFMO);
+    PendingPixels memory(to.size, useFMO);
     for (int32_t y = 0; y < from.rows; ++y)
         writeRow(source.Bits + y * from.stride, memory.Bits() + y * to.stride, from.width);
     dest = PlainResult(source, memory, toBits);

@@ -160,7 +160,7 @@ void ConvertToHalfTone(const DIBInfos& source, DIBInfos& dest, bool useFMO) {
     const ChannelTable red = MakeTable(RedLevels, {25, 76, 127, 178, 230}, 35);
     const ChannelTable green = MakeTable(GreenLevels, {21, 63, 106, 149, 192, 233}, 5);
     const ChannelTable blue = MakeTable(BlueLevels, {31, 95, 159, 223}, 1);
-    PixelBlock memory(to.size, useFMO);
+    PendingPixels memory(to.size, useFMO);
     uint8_t* bits = memory.Bits();
     Diffuse(source, from, [&](int32_t y, int32_t x, int r, int g, int b, int* errors) {
         const int ri = r - kTableLow, gi = g - kTableLow, bi = b - kTableLow;
@@ -180,7 +180,7 @@ void ConvertToHalfToneBW(const DIBInfos& source, DIBInfos& dest, bool useFMO) {
     CheckPlain(source, kRoutine);
     const PlainLayout from = SourceLayout(source, kRoutine);
     const PlainLayout to = LayoutFor(source.Header, 1, kRoutine);
-    PixelBlock memory(to.size, useFMO);
+    PendingPixels memory(to.size, useFMO);
     uint8_t* bits = memory.Bits();
     // Errors here may reach a few thousand (the decision looks at the sum only),
     // yet the 3/32 leak per step keeps them inside 16 bits.

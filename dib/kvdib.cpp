@@ -23,14 +23,14 @@ namespace {
 // Puts DrawMode back however the scope is left.
 class DrawModeGuard {
 public:
-    DrawModeGuard(uint8_t& mode, uint8_t temporary) : mode_(mode), saved_(mode) { mode_ = temporary; }
+    DrawModeGuard(TKvDrawMode& mode, TKvDrawMode temporary) : mode_(mode), saved_(mode) { mode_ = temporary; }
     ~DrawModeGuard() { mode_ = saved_; }
     DrawModeGuard(const DrawModeGuard&) = delete;
     DrawModeGuard& operator=(const DrawModeGuard&) = delete;
 
 private:
-    uint8_t& mode_;
-    uint8_t saved_;
+    TKvDrawMode& mode_;
+    TKvDrawMode saved_;
 };
 
 // A storage with the given UseFMO whose initial 1 x 1 picture is already released,
@@ -165,8 +165,8 @@ void TKvDIB::SetHeight(int32_t value) {
 
 gfx::HPALETTE TKvDIB::GetPalette() const {
     KVDIB_ASSERT(InternalDIB != nullptr, "TKvDIB.GetPalette: InternalDIB Should not be Nil");
-    if (DrawMode == 1) return SharedHalfTonePalette();
-    if (DrawMode == 2) return SharedMonoPalette();
+    if (DrawMode == TKvDrawMode::HalfTone) return SharedHalfTonePalette();
+    if (DrawMode == TKvDrawMode::HalfToneBW) return SharedMonoPalette();
     if (!InternalDIB->PaletteHandle && InternalDIB->DIBInfos.Header.biClrUsed != 0) {
         InternalDIB->PaletteHandle = InternalDIB->MakePalette();
     }
@@ -231,8 +231,8 @@ void TKvDIB::AssignFromBitmap(const gfx::Bitmap& bitmap) {
     gfx::GetDIBits(bitmap, 0, static_cast<uint32_t>(storage->Height), infos.Bits,
                    static_cast<size_t>(infos.BitsSize), infos.Header, infos.Colors);
     if (infos.Header.biClrUsed == 0) infos.Header.biClrUsed = static_cast<uint32_t>(GetNumColors(bitCount));
-    if (infos.Header.biXPelsPerMeter == 0) infos.Header.biXPelsPerMeter = 3780;
-    if (infos.Header.biYPelsPerMeter == 0) infos.Header.biYPelsPerMeter = 3780;
+    if (infos.Header.biXPelsPerMeter == 0) infos.Header.biXPelsPerMeter = gfx::kDefaultPelsPerMeter;
+    if (infos.Header.biYPelsPerMeter == 0) infos.Header.biYPelsPerMeter = gfx::kDefaultPelsPerMeter;
     InstallStorage(std::move(storage));
     InternalDIB->UpdatePalette();
     UpdatePaletteModified();
@@ -284,7 +284,7 @@ void TKvDIB::AssignToBitmap(gfx::Bitmap& bitmap) const {
         bitmap.SetPixelFormat(format);
     }
     {
-        DrawModeGuard guard(const_cast<TKvDIB*>(this)->DrawMode, 0);
+        DrawModeGuard guard(const_cast<TKvDIB*>(this)->DrawMode, TKvDrawMode::Direct);
         bitmap.SetPalette(gfx::CopyPalette(GetPalette()));
     }
     if (infos.Header.biCompression == gfx::BI_RGB) {
@@ -308,9 +308,9 @@ void TKvDIB::AssignToBitmap(gfx::Bitmap& bitmap) const {
 
 void TKvDIB::Draw(gfx::Canvas& canvas, const gfx::Rect& rect) const {
     if (InternalDIB == nullptr) return;
-    if (DrawMode == 0) {
+    if (DrawMode == TKvDrawMode::Direct) {
         RenderDirect(canvas, rect);
-    } else if (DrawMode == 1 || DrawMode == 2) {
+    } else if (DrawMode == TKvDrawMode::HalfTone || DrawMode == TKvDrawMode::HalfToneBW) {
         RenderHalftoned(canvas, rect);
     }
 }
@@ -337,7 +337,7 @@ void TKvDIB::RenderHalftoned(gfx::Canvas& canvas, const gfx::Rect& rect) const {
     auto* self = const_cast<TKvDIB*>(this);
     TKvDIB temporary;
     {
-        DrawModeGuard guard(self->DrawMode, 0);
+        DrawModeGuard guard(self->DrawMode, TKvDrawMode::Direct);
         temporary.SetWidth(std::abs(rect.right - rect.left));
         temporary.SetHeight(std::abs(rect.bottom - rect.top));
         temporary.SetBitCount(GetBitCount());
@@ -346,7 +346,8 @@ void TKvDIB::RenderHalftoned(gfx::Canvas& canvas, const gfx::Rect& rect) const {
         dibCanvas.StretchDraw({0, 0, rect.right - rect.left, rect.bottom - rect.top}, *this);
         dibCanvas.Finish();
     }
-    temporary.SetPixelFormat(DrawMode == 1 ? TKvPixelFormat::kvpfHalfTone : TKvPixelFormat::kvpfHalfToneBW);
+    temporary.SetPixelFormat(DrawMode == TKvDrawMode::HalfTone ? TKvPixelFormat::kvpfHalfTone
+                                                              : TKvPixelFormat::kvpfHalfToneBW);
     temporary.Draw(canvas, rect);
 }
 

@@ -21,6 +21,11 @@ namespace kvdib {
 class TKvInternalDIB;
 class TKvDIBCanvas;
 
+// How a TKvDIB draws itself: its own pixels, or through a colour or a
+// black-and-white halftone at the drawn size. Clients may store other values,
+// which draw nothing.
+enum class TKvDrawMode : uint8_t { Direct = 0, HalfTone = 1, HalfToneBW = 2 };
+
 // The UseFMO every new TKvDIB gives its storage. The program never changes it;
 // a client that sets it false gets heap storage, on which no canvas can open.
 extern bool DefaultUseFMO;
@@ -73,7 +78,7 @@ public:
     TKvInternalDIB* InternalDIB = nullptr;
     uint8_t ConvertQuality = 0;
     gfx::Color MonoColor = gfx::clWhite;
-    uint8_t DrawMode = 0;
+    TKvDrawMode DrawMode = TKvDrawMode::Direct;
     int32_t ProgressCount = 0;
     int32_t ProgressTotal = 0;
     std::string ProgressText;

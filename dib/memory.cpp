@@ -78,18 +78,6 @@ int GetNumColors(int bitCount) {
     }
 }
 
-int64_t DIBStride(int64_t width, int64_t bitCount) { return ((width * bitCount + 31) / 32) * 4; }
-
-std::optional<int32_t> CheckedDIBImageSize(int64_t width, int64_t rows, int64_t bitCount) {
-    // Widths and bit counts come from 32- and 16-bit header fields, so
-    // width * bitCount + 31 cannot overflow 64 bits; only the product with the
-    // row count needs the check.
-    if (width <= 0 || rows <= 0 || bitCount <= 0 || width > 0x7FFFFFFF || bitCount > 64) return std::nullopt;
-    int64_t size = 0;
-    if (__builtin_mul_overflow(DIBStride(width, bitCount), rows, &size) || size > kMaxDIBBytes) return std::nullopt;
-    return static_cast<int32_t>(size);
-}
-
 const char* PixelFormatName(TKvPixelFormat format) {
     switch (format) {
         case TKvPixelFormat::kvpf1Bit: return "kvpf1Bit";

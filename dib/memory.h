@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "dibinfos.h"
+#include "gfx/dib_layout.h"
 
 namespace kvdib {
 
@@ -21,14 +22,10 @@ void ReleaseMemory(const MappingHandle& mapping, uint8_t* bits, bool useFMO);
 // 2, 16, 256 for 1, 4, 8 bits; 0 for anything else.
 int GetNumColors(int bitCount);
 
-// Row size of an uncompressed DIB, ((width * bitCount + 31) / 32) * 4, in 64 bits.
-int64_t DIBStride(int64_t width, int64_t bitCount);
-
-// The one checked place that turns header fields into a pixel-memory size:
-// stride(width, bitCount) * rows, or nothing when width or rows are not positive
-// or the product exceeds kMaxDIBBytes (BitsSize is a signed 32-bit field).
-constexpr int64_t kMaxDIBBytes = 0x7FFFFFFF;
-std::optional<int32_t> CheckedDIBImageSize(int64_t width, int64_t rows, int64_t bitCount);
+// Row and pixel-data sizes from header fields, checked in one place.
+using gfx::CheckedDIBImageSize;
+using gfx::DIBStride;
+using gfx::kMaxDIBBytes;
 
 // Test support: the number of blocks GetMemory has handed out and not yet had
 // back, and a countdown that makes the n-th next GetMemory call fail (0: off).

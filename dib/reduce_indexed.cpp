@@ -15,7 +15,7 @@ void Convert8BitRGBTo4BitRGB(const DIBInfos& source, DIBInfos& dest, bool useFMO
         throw EKvDIBBadDIBType(std::string(kRoutine) + ": Invalid Bitcount or Compression");
     const PlainLayout from = SourceLayout(source, kRoutine);
     const PlainLayout to = LayoutFor(source.Header, 4, kRoutine);
-    PixelBlock memory(to.size, useFMO);
+    PendingPixels memory(to.size, useFMO);
 
     // All 256 entries take part, whatever biClrUsed says; only use weighs.
     int64_t uses[256] = {};

@@ -16,7 +16,7 @@ template <typename IsMono>
 void WriteMask(const DIBInfos& source, DIBInfos& dest, bool useFMO, const char* routine, IsMono isMono) {
     const PlainLayout from = SourceLayout(source, routine);
     const PlainLayout to = LayoutFor(source.Header, kMonoStrideBits, routine);
-    PixelBlock memory(to.size, useFMO);
+    PendingPixels memory(to.size, useFMO);
     for (int32_t y = 0; y < from.rows; ++y) {
         const uint8_t* in = source.Bits + y * from.stride;
         uint8_t* out = memory.Bits() + y * to.stride;

@@ -22,7 +22,7 @@ inline void PutIndex(uint8_t* row, int64_t x, uint8_t index, int bits) {
 
 // The reduction result: the source block with memory, bit count and the
 // palette's entries (the entries behind them stay the source's).
-inline DIBInfos ReducedResult(const DIBInfos& source, PixelBlock& memory, int bits, const PaletteBuffer& palette) {
+inline DIBInfos ReducedResult(const DIBInfos& source, PendingPixels& memory, int bits, const PaletteBuffer& palette) {
     DIBInfos result = PlainResult(source, memory, bits);
     for (int i = 0; i < palette.Count; ++i) result.Colors[i] = palette.Entries[i];
     result.Header.biClrUsed = static_cast<uint32_t>(palette.Count);

@@ -27,7 +27,7 @@ void ReduceLow(const DIBInfos& source, DIBInfos& dest, bool useFMO, const Progre
     CheckTrueColor(source, routine);
     const PlainLayout from = SourceLayout(source, routine);
     const PlainLayout to = LayoutFor(source.Header, bits, routine);
-    PixelBlock memory(to.size, useFMO);
+    PendingPixels memory(to.size, useFMO);
 
     // Histogram of boxes with the sums of the bits each box drops. 64-bit sums:
     // a big picture of one box overflows 32 bits (seven times its pixel count).
@@ -97,7 +97,7 @@ void ReduceHigh(const DIBInfos& source, DIBInfos& dest, bool useFMO, const Progr
     CheckTrueColor(source, routine);
     const PlainLayout from = SourceLayout(source, routine);
     const PlainLayout to = LayoutFor(source.Header, bits, routine);
-    PixelBlock memory(to.size, useFMO);
+    PendingPixels memory(to.size, useFMO);
 
     // The pixel list: the rows without their padding.
     const size_t rowBytes = static_cast<size_t>(from.width) * 3;

@@ -60,7 +60,7 @@ void DecodeRLE(const DIBInfos& source, DIBInfos& dest, bool useFMO, int bits, co
     const PlainLayout layout = LayoutFor(source.Header, bits, texts.routine);
     KVDIB_ASSERT(source.BitsSize >= 0 && (source.Bits != nullptr || source.BitsSize == 0),
                  std::string(texts.routine) + ": Pixel Memory Too Small");
-    PixelBlock memory(layout.size, useFMO);
+    PendingPixels memory(layout.size, useFMO);
     PlainRows out(memory.Bits(), layout.stride, bits);
 
     // A 4-bit row may take one pixel in the spare low nibble of an odd width.

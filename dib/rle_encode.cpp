@@ -168,7 +168,7 @@ void EncodeRLE(const DIBInfos& source, DIBInfos& dest, bool useFMO, int bits, co
     writer.EndOfBitmap();
 
     const auto length = static_cast<int32_t>(writer.Length());
-    PixelBlock memory(length, useFMO);
+    PendingPixels memory(length, useFMO);
     std::memcpy(memory.Bits(), buffer.get(), length);
     DIBInfos result = source;
     memory.HandOver(result);

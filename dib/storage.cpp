@@ -7,15 +7,13 @@
 
 #include "dib/errors.h"
 #include "dib/memory.h"
-#include "dib/pixel_block.h"
+#include "dib/pending_pixels.h"
 #include "gfx/invariants.h"
 #include "gfx/pixel_budget.h"
 
 namespace kvdib {
 
 namespace {
-
-constexpr int32_t kDefaultPelsPerMeter = 3780;
 
 bool IsStoredBitCount(int32_t bitCount) { return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 24; }
 
@@ -37,7 +35,7 @@ void TKvInternalDIB::CreateDIB(int32_t width, int32_t height, int32_t colorCount
     if (!size) throw EKvDIBInvalidDIBPara("TKvInternalDIB.CreateDIB: Invalid Parameters");
     gfx::CheckPictureBudget(width, std::abs(static_cast<int64_t>(height)), "TKvInternalDIB.CreateDIB");
 
-    PixelBlock block(*size, UseFMO);  // zero-filled by GetMemory
+    PendingPixels block(*size, UseFMO);  // zero-filled by GetMemory
     // Callers free the old bits first; releasing any that are left keeps a
     // careless caller from leaking them.
     FreeDIB();
@@ -53,8 +51,8 @@ void TKvInternalDIB::CreateDIB(int32_t width, int32_t height, int32_t colorCount
     h.biPlanes = 1;
     h.biBitCount = static_cast<uint16_t>(bitCount);
     h.biCompression = gfx::BI_RGB;
-    h.biXPelsPerMeter = kDefaultPelsPerMeter;
-    h.biYPelsPerMeter = kDefaultPelsPerMeter;
+    h.biXPelsPerMeter = gfx::kDefaultPelsPerMeter;
+    h.biYPelsPerMeter = gfx::kDefaultPelsPerMeter;
     h.biClrUsed = static_cast<uint32_t>(colorCount);
     std::fill(std::begin(DIBInfos.Colors), std::end(DIBInfos.Colors), RGBQuad{});
     PaletteChanged = true;
@@ -120,7 +118,7 @@ std::unique_ptr<TKvInternalDIB> CopyForWrite(const TKvInternalDIB& source) {
     copy->DIBInfos.Mapping = MappingHandle{};
     copy->UseFMO = source.UseFMO;
 
-    PixelBlock block(source.DIBInfos.BitsSize, copy->UseFMO);
+    PendingPixels block(source.DIBInfos.BitsSize, copy->UseFMO);
     if (source.DIBInfos.Bits != nullptr && source.DIBInfos.BitsSize > 0) {
         std::memcpy(block.Bits(), source.DIBInfos.Bits, static_cast<size_t>(source.DIBInfos.BitsSize));
     }

@@ -7,6 +7,7 @@
 #include <sys/mman.h>
 
 #include "canvas.h"
+#include "dib_layout.h"
 #include "dibheaders.h"
 #include "exceptions.h"
 #include "pixel_budget.h"
@@ -34,11 +35,8 @@ bool IsIndexed(PixelFormat format) {
 
 size_t RowBytes(PixelFormat format, int32_t width) {
     if (width < 0) throw EOutOfMemory("Invalid bitmap width " + std::to_string(width));
-    // width < 2^31 and at most 32 bits a pixel: the bit count fits easily in 64 bits.
-    const uint64_t bits = static_cast<uint64_t>(width) * static_cast<uint64_t>(BitsPerPixel(format));
-    const uint64_t bytes = ((bits + 31) / 32) * 4;
-    if (bytes > SIZE_MAX) throw EOutOfMemory("Bitmap row too large");
-    return static_cast<size_t>(bytes);
+    // Rows are laid out as a DIB's are, so that a DIB section can view them.
+    return static_cast<size_t>(DIBStride(width, BitsPerPixel(format)));
 }
 
 namespace {
@@ -68,13 +66,13 @@ Bitmap::~Bitmap() = default;
 // An owned pixel block. Large blocks come from calloc, which hands out fresh
 // pages already zero, and are offered huge pages: a photo's pixels fault in
 // 2 MiB at a time instead of 4 KiB.
-struct Bitmap::PixelBlock {
+struct Bitmap::PixelStore {
     uint8_t* data = nullptr;
     size_t size = 0;
-    PixelBlock() = default;
-    PixelBlock(const PixelBlock&) = delete;
-    PixelBlock& operator=(const PixelBlock&) = delete;
-    ~PixelBlock() { std::free(data); }
+    PixelStore() = default;
+    PixelStore(const PixelStore&) = delete;
+    PixelStore& operator=(const PixelStore&) = delete;
+    ~PixelStore() { std::free(data); }
 };
 
 namespace {
@@ -99,9 +97,9 @@ void Bitmap::Allocate(int32_t width, int32_t height, PixelFormat format, bool ze
     // Within the budget a row of at most 32 bits a pixel times the rows stays
     // below kMaxPictureBytes plus the padding of each row.
     const uint64_t total = static_cast<uint64_t>(rowBytes) * static_cast<uint64_t>(height);
-    std::shared_ptr<PixelBlock> block;
+    std::shared_ptr<PixelStore> block;
     if (total != 0) {
-        block = std::make_shared<PixelBlock>();
+        block = std::make_shared<PixelStore>();
         void* data = zeroed ? std::calloc(static_cast<size_t>(total), 1) : std::malloc(static_cast<size_t>(total));
         if (data == nullptr)
             throw EOutOfMemory("Out of memory for a bitmap of " + std::to_string(width) + " x " +
@@ -121,7 +119,7 @@ void Bitmap::Allocate(int32_t width, int32_t height, PixelFormat format, bool ze
 
 void Bitmap::Detach() {
     if (external_ || !storage_ || storage_.use_count() == 1) return;
-    const std::shared_ptr<PixelBlock> shared = storage_;
+    const std::shared_ptr<PixelStore> shared = storage_;
     const ptrdiff_t offset = top_ - shared->data;
     Allocate(width_, height_, format_, false);
     std::memcpy(storage_->data, shared->data, shared->size);
@@ -374,8 +372,8 @@ void Bitmap::SaveToStream(Stream& stream) const {
     info.biBitCount = static_cast<uint16_t>(bitCount);
     info.biCompression = BI_RGB;
     info.biSizeImage = static_cast<uint32_t>(imageBytes);
-    info.biXPelsPerMeter = 3780;  // 96 dpi
-    info.biYPelsPerMeter = 3780;
+    info.biXPelsPerMeter = kDefaultPelsPerMeter;
+    info.biYPelsPerMeter = kDefaultPelsPerMeter;
     info.biClrUsed = static_cast<uint32_t>(colors.size());
     stream.WriteBuffer(&file, sizeof file);
     stream.WriteBuffer(&info, sizeof info);

@@ -110,7 +110,7 @@ public:
 private:
     // Filling a whole shared bitmap takes fresh pixels instead of copying the shared ones.
     friend class Canvas;
-    struct PixelBlock;
+    struct PixelStore;
     void Allocate(int32_t width, int32_t height, PixelFormat format, bool zeroed = true);
     void Detach();
     // Takes over another bitmap's pixels, format and palette (not its canvas or events).
@@ -121,7 +121,7 @@ private:
     int32_t height_ = 0;
     PixelFormat format_ = pfDevice;
     ptrdiff_t stride_ = 0;
-    std::shared_ptr<PixelBlock> storage_;
+    std::shared_ptr<PixelStore> storage_;
     uint8_t* top_ = nullptr;  // start of row 0
     bool external_ = false;
     HPALETTE palette_;

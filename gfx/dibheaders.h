@@ -22,6 +22,8 @@ constexpr int HALFTONE = 4;
 constexpr uint16_t CF_BITMAP = 2;
 constexpr uint16_t CF_METAFILEPICT = 3;
 constexpr uint16_t CF_DIB = 8;
+// The resolution a DIB gets when it has none: 96 dots per inch.
+constexpr int32_t kDefaultPelsPerMeter = 3780;
 constexpr uint16_t CF_PALETTE = 9;
 constexpr uint16_t CF_ENHMETAFILE = 14;
 

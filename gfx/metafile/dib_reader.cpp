@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "gfx/byte_reader.h"
+#include "gfx/dib_layout.h"
 #include "gfx/dibheaders.h"
 #include "gfx/exceptions.h"
 #include "gfx/pixel_budget.h"
@@ -104,10 +106,7 @@ DibLayout ReadLayout(std::span<const uint8_t> info, bool paletteIndices) {
         dib.masks = dib.bitCount == 16 ? std::array<uint32_t, 4>{0x7C00, 0x03E0, 0x001F, 0}
                                        : std::array<uint32_t, 4>{0xFF0000, 0x00FF00, 0x0000FF, 0xFF000000};
     }
-    // Row size: (width * bits + 31) / 32 * 4. width < 2^31 and bits <= 32 keep the
-    // product within 64 bits.
-    const uint64_t rowBits = uint64_t(dib.width) * dib.bitCount;
-    dib.rowBytes = static_cast<size_t>((rowBits + 31) / 32 * 4);
+    dib.rowBytes = static_cast<size_t>(DIBStride(dib.width, dib.bitCount));  // width >= 0, bits <= 32
     return dib;
 }
 
@@ -157,11 +156,11 @@ std::shared_ptr<const QImage> DecodeDib(std::span<const uint8_t> info, std::span
         });
         return image;
     }
-    // rowBytes * height <= 2^31 * 4 * 2^31: fits in 64 bits.
-    const uint64_t needed = uint64_t(dib.rowBytes) * uint64_t(dib.height);
-    if (needed > bits.size())
+    // The budget above keeps this far below the largest size a DIB can describe.
+    const std::optional<int32_t> needed = CheckedDIBImageSize(dib.width, dib.height, dib.bitCount);
+    if (!needed || static_cast<size_t>(*needed) > bits.size())
         Fail("bitmap of " + std::to_string(dib.width) + " x " + std::to_string(dib.height) + " needs " +
-             std::to_string(needed) + " bytes, only " + std::to_string(bits.size()) + " present");
+             std::to_string(needed.value_or(-1)) + " bytes, only " + std::to_string(bits.size()) + " present");
 
     const bool alpha = keepAlpha && dib.bitCount == 32;
     auto image = std::make_shared<QImage>(dib.width, dib.height,

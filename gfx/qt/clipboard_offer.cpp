@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "gfx/byte_reader.h"
+#include "gfx/dib_layout.h"
 #include "gfx/dibheaders.h"
 #include "gfx/pixel_budget.h"
 #include "gfx/qt/qt_readers.h"
@@ -164,7 +165,7 @@ std::vector<uint8_t> PackedDIBFromImage(const QImage& source) {
     }
     const uint32_t width = static_cast<uint32_t>(image.width());
     const uint32_t height = static_cast<uint32_t>(image.height());
-    const size_t stride = ((static_cast<size_t>(width) * 3 + 3) / 4) * 4;
+    const auto stride = static_cast<size_t>(DIBStride(width, 24));
     const size_t header = sizeof(BITMAPINFOHEADER);
     std::vector<uint8_t> packed(header + stride * height, 0);
     PutU32(packed, 0, static_cast<uint32_t>(header));
@@ -174,8 +175,8 @@ std::vector<uint8_t> PackedDIBFromImage(const QImage& source) {
     PutU16(packed, 14, 24);
     PutU32(packed, 16, BI_RGB);
     PutU32(packed, 20, static_cast<uint32_t>(stride * height));
-    PutU32(packed, 24, 3780);
-    PutU32(packed, 28, 3780);
+    PutU32(packed, 24, kDefaultPelsPerMeter);
+    PutU32(packed, 28, kDefaultPelsPerMeter);
     for (uint32_t y = 0; y < height; ++y) {
         // Bottom-up: the last row of the picture comes first.
         const auto* in = reinterpret_cast<const QRgb*>(image.constScanLine(static_cast<int>(height - 1 - y)));

@@ -59,7 +59,7 @@ TEST(KvDIB, NewObjectIsOneBlankPixel) {
     EXPECT_EQ(dib.Height(), 1);
     EXPECT_EQ(dib.GetBitCount(), 8);
     EXPECT_FALSE(dib.Empty());
-    EXPECT_EQ(dib.DrawMode, 0);
+    EXPECT_EQ(dib.DrawMode, TKvDrawMode::Direct);
     EXPECT_EQ(dib.ConvertQuality, 0);
     EXPECT_EQ(dib.MonoColor, gfx::clWhite);
     EXPECT_TRUE(dib.PaletteModified());
@@ -364,7 +364,7 @@ TEST(KvDIB, DrawModesOutsideTheKnownOnesDrawNothing) {
     auto source = PatternBitmap(4, 4, gfx::PixelFormat::pf24bit);
     TKvDIB dib;
     dib.Assign(source.get());
-    dib.DrawMode = 3;
+    dib.DrawMode = static_cast<TKvDrawMode>(3);
     gfx::Bitmap target(4, 4, gfx::PixelFormat::pf32bit);
     target.GetCanvas().brushColor = gfx::RGB(1, 2, 3);
     target.GetCanvas().FillRect({0, 0, 4, 4});
@@ -378,12 +378,12 @@ TEST(KvDIB, PaletteByDrawMode) {
     TKvDIB dib;
     dib.Assign(source.get());
     EXPECT_FALSE(dib.GetPalette());
-    dib.DrawMode = 1;
+    dib.DrawMode = TKvDrawMode::HalfTone;
     ASSERT_TRUE(dib.GetPalette());
     EXPECT_EQ(dib.GetPalette()->entries.size(), 215u);
     EXPECT_EQ(dib.GetPalette()->entries[35 * 5 + 5 * 6 + 4], (gfx::PaletteEntry{255, 255, 255, 0}));
     EXPECT_EQ(dib.GetPalette()->entries[213], (gfx::PaletteEntry{192, 192, 192, 0}));
-    dib.DrawMode = 2;
+    dib.DrawMode = TKvDrawMode::HalfToneBW;
     ASSERT_TRUE(dib.GetPalette());
     EXPECT_EQ(dib.GetPalette()->entries.size(), 2u);
 }

@@ -11,16 +11,16 @@
 
 namespace kvdib {
 
-class PixelBlock {
+class PendingPixels {
 public:
-    PixelBlock(int32_t size, bool useFMO) : size_(size), useFMO_(useFMO) { GetMemory(size, mapping_, bits_, useFMO); }
+    PendingPixels(int32_t size, bool useFMO) : size_(size), useFMO_(useFMO) { GetMemory(size, mapping_, bits_, useFMO); }
     // An unmap that fails here is reported, not thrown: an exception may already
     // be on its way out, and that one is the caller's.
-    ~PixelBlock() {
-        gfx::ReportIfThrows("PixelBlock.Destroy", [this] { ReleaseMemory(mapping_, bits_, useFMO_); });
+    ~PendingPixels() {
+        gfx::ReportIfThrows("PendingPixels.Destroy", [this] { ReleaseMemory(mapping_, bits_, useFMO_); });
     }
-    PixelBlock(const PixelBlock&) = delete;
-    PixelBlock& operator=(const PixelBlock&) = delete;
+    PendingPixels(const PendingPixels&) = delete;
+    PendingPixels& operator=(const PendingPixels&) = delete;
 
     uint8_t* Bits() const { return bits_; }
     int32_t Size() const { return size_; }
