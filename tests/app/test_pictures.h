@@ -13,6 +13,8 @@
 
 #include "gfx/bitmap.h"
 #include "gfx/canvas.h"
+#include "gfx/qt/formats.h"
+#include "dib/kvdib.h"
 
 namespace morvi::test {
 
@@ -31,6 +33,36 @@ inline QString WriteBytes(const QString& path, const QByteArray& bytes)
     QFile file(path);
     if (file.open(QIODevice::WriteOnly)) file.write(bytes);
     return path;
+}
+
+// A file's bytes; empty when it cannot be read.
+inline QByteArray ReadBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A 24-bit BMP whose quadrants differ, so that turns and mirrors show: red on
+// the left half, green on the top half, blue varying by column.
+inline QString WriteQuadrants(const QString& path, int w, int h)
+{
+    gfx::Bitmap bitmap(w, h, gfx::PixelFormat::pf24bit);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            bitmap.SetPixel(x, y, gfx::RGB(x < w / 2 ? 255 : 0, y < h / 2 ? 255 : 0, static_cast<uint8_t>(x % 7 * 30)));
+    bitmap.SaveToFile(QFile::encodeName(path).toStdString());
+    return path;
+}
+
+// The picture kinds the program registers at start, registered once per process.
+inline void RegisterPictureKinds()
+{
+    static const bool registered = [] {
+        gfx::RegisterStandardFormats();
+        kvdib::RegisterKvDIB();
+        return true;
+    }();
+    (void)registered;
 }
 
 // A BMP file of an RLE8 picture of width x height with a two-colour table and

@@ -79,6 +79,21 @@ protected:
         return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? "" : "the child failed (see its message above)";
     }
 
+    // In a child: saves 4 KB of text to file under a file-size limit of 1 KB; the
+    // verdict says what went wrong (empty when the save failed and file still
+    // holds "old").
+    static std::string SaveUnderSizeLimit(const fs::path& file) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const struct rlimit limit {1024, 1024};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        try {
+            SaveText(file, std::string(4096, 'N'));
+            return "the save did not fail";
+        } catch (const EWriteError&) {
+        }
+        return Contents(file) == "old" ? "" : "the old file changed to \"" + Contents(file).substr(0, 20) + "\"";
+    }
+
     // A folder this process may not add files to, holding a file it may write.
     // Root passes every permission check, so as root the child becomes nobody.
     static bool BecomeUserWithoutFolderRights() {
@@ -131,19 +146,11 @@ TEST_F(SafeSave, AFolderThatRefusesNewFilesStillLetsTheFileBeSaved) {
 
 TEST_F(SafeSave, AFullDiskLeavesTheOldFileWholeOnBothRoads) {
     const fs::path file = folder_ / "photo.bmp";
-    const std::string big(4096, 'N');
     // Through the temporary file: the limit stops the write; the old file stays.
     Put(file, "old");
     std::string verdict = InChild([&]() -> std::string {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const struct rlimit limit {1024, 1024};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        try {
-            SaveText(file, big);
-            return "the save did not fail";
-        } catch (const EWriteError&) {
-        }
-        if (Contents(file) != "old") return "the old file changed";
+        const std::string problem = SaveUnderSizeLimit(file);
+        if (!problem.empty()) return problem;
         return Entries(folder_) == 1 ? "" : "a temporary file was left";
     });
     EXPECT_EQ(verdict, "");
@@ -153,15 +160,7 @@ TEST_F(SafeSave, AFullDiskLeavesTheOldFileWholeOnBothRoads) {
     fs::permissions(folder_, kReadOnlyFolder);
     verdict = InChild([&]() -> std::string {
         if (!BecomeUserWithoutFolderRights()) return "skip";
-        std::signal(SIGXFSZ, SIG_IGN);
-        const struct rlimit limit {1024, 1024};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        try {
-            SaveText(file, big);
-            return "the save did not fail";
-        } catch (const EWriteError&) {
-        }
-        return Contents(file) == "old" ? "" : "the old file changed to \"" + Contents(file).substr(0, 20) + "\"";
+        return SaveUnderSizeLimit(file);
     });
     if (verdict == "skip") GTEST_SKIP() << "cannot run as another user here";
     EXPECT_EQ(verdict, "");

@@ -32,24 +32,12 @@ namespace {
 
 class Session : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        gfx::RegisterStandardFormats();
-        kvdib::RegisterKvDIB();
-    }
+    static void SetUpTestSuite() { test::RegisterPictureKinds(); }
     void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
 
     QString Path(const QString& name) const { return dir_.filePath(name); }
 
-    // A 24-bit picture whose four quadrants differ, so that turns and mirrors show:
-    // red left half, green top half, blue varying by column.
-    QString Quadrants(const QString& name, int w, int h) const {
-        gfx::Bitmap bitmap(w, h, gfx::PixelFormat::pf24bit);
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x)
-                bitmap.SetPixel(x, y, gfx::RGB(x < w / 2 ? 255 : 0, y < h / 2 ? 255 : 0, static_cast<uint8_t>(x % 7 * 30)));
-        bitmap.SaveToFile(QFile::encodeName(Path(name)).toStdString());
-        return Path(name);
-    }
+    QString Quadrants(const QString& name, int w, int h) const { return test::WriteQuadrants(Path(name), w, h); }
 
     const gfx::Bitmap& Picture() { return session_.State().SourcePicture->GetBitmap(); }
 

@@ -20,21 +20,16 @@
 #include "gfx/safe_save.h"
 #include "gfx/stream.h"
 #include "tests/app/scripted_interaction.h"
+#include "tests/app/test_pictures.h"
 
 namespace morvi {
 namespace {
 
-QByteArray Contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using test::ReadBytes;
 
 class ConverterMatchesWindow : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        gfx::RegisterStandardFormats();
-        kvdib::RegisterKvDIB();
-    }
+    static void SetUpTestSuite() { test::RegisterPictureKinds(); }
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
         ASSERT_TRUE(QDir(dir_.path()).mkpath(QStringLiteral("window")));
@@ -85,9 +80,9 @@ protected:
 
     void ExpectSameFiles(const char* what) {
         for (const QString& name : {QStringLiteral("photo.jpg"), QStringLiteral("plain.bmp"), QStringLiteral("mark.bmp")}) {
-            const QByteArray fromWindow = Contents(dir_.filePath(QStringLiteral("window/") + name));
+            const QByteArray fromWindow = ReadBytes(dir_.filePath(QStringLiteral("window/") + name));
             ASSERT_FALSE(fromWindow.isEmpty()) << what << ": the window wrote no " << name.toStdString();
-            EXPECT_EQ(fromWindow, Contents(dir_.filePath(QStringLiteral("converter/") + name)))
+            EXPECT_EQ(fromWindow, ReadBytes(dir_.filePath(QStringLiteral("converter/") + name)))
                 << what << ": " << name.toStdString() << " differs";
         }
     }

@@ -61,10 +61,7 @@ QByteArray JpegClaiming(uint16_t width, uint16_t height) {
 
 class HostileFiles : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        gfx::RegisterStandardFormats();
-        kvdib::RegisterKvDIB();
-    }
+    static void SetUpTestSuite() { test::RegisterPictureKinds(); }
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
         window_ = std::make_unique<TMorviMain>(ui_, QStringList());

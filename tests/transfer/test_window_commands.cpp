@@ -34,17 +34,11 @@
 namespace morvi {
 namespace {
 
-QByteArray ReadBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using test::ReadBytes;
 
 class WindowCommands : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        gfx::RegisterStandardFormats();
-        kvdib::RegisterKvDIB();
-    }
+    static void SetUpTestSuite() { test::RegisterPictureKinds(); }
 
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
@@ -53,15 +47,7 @@ protected:
 
     QString Path(const QString& name) const { return dir_.filePath(name); }
 
-    // A picture whose quadrants differ, so that turns and mirrors show.
-    QString WriteQuadrants(const QString& name, int w, int h) {
-        gfx::Bitmap bitmap(w, h, gfx::PixelFormat::pf24bit);
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x)
-                bitmap.SetPixel(x, y, gfx::RGB(x < w / 2 ? 255 : 0, y < h / 2 ? 255 : 0, static_cast<uint8_t>(x % 7 * 30)));
-        bitmap.SaveToFile(QFile::encodeName(Path(name)).toStdString());
-        return Path(name);
-    }
+    QString WriteQuadrants(const QString& name, int w, int h) { return test::WriteQuadrants(Path(name), w, h); }
 
     void Open(const QString& path) {
         window_->RunHandler([&] { window_->LoadPictureFile(path, true); });
