@@ -1,5 +1,6 @@
 #include "bitmap.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
@@ -11,6 +12,7 @@
 #include "dibheaders.h"
 #include "exceptions.h"
 #include "pixel_budget.h"
+#include "parallel.h"
 #include "pixels.h"
 #include "resample.h"
 #include "stream.h"
@@ -89,6 +91,21 @@ void OfferHugePages(uint8_t* data, size_t size) {
 
 }  // namespace
 
+namespace {
+
+std::atomic<int> failCountdown = 0;
+
+bool InjectedFailure() {
+    if (failCountdown.load(std::memory_order_relaxed) <= 0) return false;
+    return --failCountdown == 0;
+}
+
+}  // namespace
+
+namespace testing {
+void FailBitmapAllocationAfter(int calls) { failCountdown = calls; }
+}  // namespace testing
+
 void Bitmap::Allocate(int32_t width, int32_t height, PixelFormat format, bool zeroed) {
     if (width < 0 || height < 0)
         throw EOutOfMemory("Invalid bitmap size " + std::to_string(width) + " x " + std::to_string(height));
@@ -98,6 +115,9 @@ void Bitmap::Allocate(int32_t width, int32_t height, PixelFormat format, bool ze
     // below kMaxPictureBytes plus the padding of each row.
     const uint64_t total = static_cast<uint64_t>(rowBytes) * static_cast<uint64_t>(height);
     std::shared_ptr<PixelStore> block;
+    if (total != 0 && InjectedFailure())
+        throw EOutOfMemory("Out of memory for a bitmap of " + std::to_string(width) + " x " + std::to_string(height) +
+                           " pixels");
     if (total != 0) {
         block = std::make_shared<PixelStore>();
         void* data = zeroed ? std::calloc(static_cast<size_t>(total), 1) : std::malloc(static_cast<size_t>(total));
@@ -257,27 +277,33 @@ void Bitmap::SetPixelFormat(PixelFormat format) {
     if (IsIndexed(format) && palette_ && palette_->entries.size() > (size_t{1} << BitsPerPixel(format)))
         converted.palette_ = nullptr;  // too many colours: the depth's default table instead
 
-    PixelCodec from(*this);
-    PixelCodec to(converted);
+    const std::vector<RGBQuad> fromTable = ColorTable();
+    const std::vector<RGBQuad> toTable = converted.ColorTable();
     // Widening between indexed depths with the same table keeps the indices as they
     // are, so duplicate table entries are not merged.
     const bool keepIndices = IsIndexed(format_) && IsIndexed(format) &&
-                             BitsPerPixel(format) > BitsPerPixel(format_) && from.Table() == to.Table();
+                             BitsPerPixel(format) > BitsPerPixel(format_) && fromTable == toTable;
     // Device pixels to 24 bits go straight from row to row.
     const bool pack = format_ == PixelFormat::pf32bit && format == PixelFormat::pf24bit;
-    std::vector<uint32_t> row(pack ? 0 : static_cast<size_t>(width_));
-    for (int32_t y = 0; y < height_; ++y) {
-        const uint8_t* src = std::as_const(*this).ScanLine(y);
-        uint8_t* dst = converted.ScanLine(y);
-        if (pack) {
-            PackBGRXToBGR(src, dst, static_cast<size_t>(width_));
-        } else if (keepIndices) {
-            for (int32_t x = 0; x < width_; ++x) StoreRaw(dst, x, format, LoadRaw(src, x, format_));
-        } else {
-            from.ReadRow(src, 0, width_, row.data());
-            to.WriteRow(dst, 0, width_, row.data());
+    const Bitmap& self = *this;
+    ForEachRowBand(height_, std::max<int64_t>(1, (int64_t{1} << 18) / std::max(width_, 1)), [&](int64_t begin, int64_t end) {
+        // Codecs remember nearest colours as they go: one pair per band.
+        PixelCodec from(format_, fromTable);
+        PixelCodec to(format, toTable);
+        std::vector<uint32_t> row(pack ? 0 : static_cast<size_t>(width_));
+        for (auto y = static_cast<int32_t>(begin); y < static_cast<int32_t>(end); ++y) {
+            const uint8_t* src = self.ScanLine(y);
+            uint8_t* dst = converted.top_ + static_cast<ptrdiff_t>(y) * converted.stride_;
+            if (pack) {
+                PackBGRXToBGR(src, dst, static_cast<size_t>(width_));
+            } else if (keepIndices) {
+                for (int32_t x = 0; x < width_; ++x) StoreRaw(dst, x, format, LoadRaw(src, x, format_));
+            } else {
+                from.ReadRow(src, 0, width_, row.data());
+                to.WriteRow(dst, 0, width_, row.data());
+            }
         }
-    }
+    });
     Adopt(converted);
     Changed();
 }

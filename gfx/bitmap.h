@@ -128,4 +128,10 @@ private:
     std::unique_ptr<Canvas> canvas_;
 };
 
+// Test support: makes the n-th next allocation of pixels fail as an exhausted
+// heap would (0: off), so that every step of a command can be made to fail.
+namespace testing {
+void FailBitmapAllocationAfter(int calls);
+}  // namespace testing
+
 }  // namespace gfx

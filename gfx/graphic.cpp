@@ -15,6 +15,13 @@ void Graphic::LoadFromFile(const std::string& path) {
     LoadFromStream(stream);
 }
 
+void Graphic::LoadFromStreamFor(Stream& stream, const SizeWanted&) { LoadFromStream(stream); }
+
+void Graphic::LoadFromFileFor(const std::string& path, const SizeWanted& wanted) {
+    FileStream stream(path, FileStream::Mode::Read);
+    LoadFromStreamFor(stream, wanted);
+}
+
 void Graphic::SaveToFile(const std::string& path) const {
     SaveFileAtomically(path, [this](Stream& stream) { SaveToStream(stream); });
 }

@@ -63,9 +63,18 @@ public:
     virtual void Draw(Canvas& canvas, const Rect& rect) const = 0;
 
     virtual void LoadFromStream(Stream& stream) = 0;
+    // The same for a reader that needs the picture no larger than wanted says:
+    // given the picture's own (upright) size from its header, wanted gives the
+    // smallest size the caller will use. A kind that can decode at a reduced
+    // scale for less work does so, down to a picture still at least that large
+    // on both sides; the others (the default) read the picture whole.
+    using SizeWanted = std::function<Size(int32_t width, int32_t height)>;
+    virtual void LoadFromStreamFor(Stream& stream, const SizeWanted& wanted);
     virtual void SaveToStream(Stream& stream) const = 0;
     // Opens the file and calls LoadFromStream (EInOutError when it cannot be opened).
     void LoadFromFile(const std::string& path);
+    // Opens the file and calls LoadFromStreamFor.
+    void LoadFromFileFor(const std::string& path, const SizeWanted& wanted);
     // Writes through SaveFileAtomically: the old file survives any failure.
     void SaveToFile(const std::string& path) const;
 

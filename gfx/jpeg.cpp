@@ -98,13 +98,32 @@ std::vector<uint8_t> ReadRest(Stream& stream) {
     return data;
 }
 
+// The largest IDCT reduction that still gives at least the wanted size; the
+// library rounds a reduced side up.
+unsigned ScaleDenominator(JDIMENSION width, JDIMENSION height, Size wanted) {
+    const auto wantedWidth = static_cast<JDIMENSION>(std::max(wanted.width, 1));
+    const auto wantedHeight = static_cast<JDIMENSION>(std::max(wanted.height, 1));
+    for (const unsigned denominator : {8u, 4u, 2u}) {
+        if ((width + denominator - 1) / denominator >= wantedWidth &&
+            (height + denominator - 1) / denominator >= wantedHeight)
+            return denominator;
+    }
+    return 1;
+}
+
 }  // namespace
 
-std::unique_ptr<Bitmap> ReadJpeg(const uint8_t* data, size_t size) {
+std::unique_ptr<Bitmap> ReadJpeg(const uint8_t* data, size_t size, const Graphic::SizeWanted& wanted) {
     Decompressor d;
     jpeg_mem_src(&d.info, data, static_cast<unsigned long>(size));
     jpeg_read_header(&d.info, TRUE);
     CheckPictureBudget(d.info.image_width, d.info.image_height, "JPEG");
+    if (wanted) {
+        d.info.scale_num = 1;
+        d.info.scale_denom = ScaleDenominator(d.info.image_width, d.info.image_height,
+                                              wanted(static_cast<int32_t>(d.info.image_width),
+                                                     static_cast<int32_t>(d.info.image_height)));
+    }
     const bool cmyk = d.info.jpeg_color_space == JCS_CMYK || d.info.jpeg_color_space == JCS_YCCK;
     d.info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRX;
     jpeg_start_decompress(&d.info);
@@ -183,11 +202,20 @@ std::unique_ptr<Graphic> JpegImage::Clone() const {
 
 void JpegImage::Draw(Canvas& canvas, const Rect& rect) const { bitmap_->Draw(canvas, rect); }
 
-void JpegImage::LoadFromStream(Stream& stream) {
+void JpegImage::LoadFromStream(Stream& stream) { LoadFromStreamFor(stream, {}); }
+
+void JpegImage::LoadFromStreamFor(Stream& stream, const SizeWanted& wanted) {
     std::vector<uint8_t> data = ReadRest(stream);
-    std::unique_ptr<Bitmap> decoded = ReadJpeg(data.data(), data.size());
+    int32_t fullWidth = 0, fullHeight = 0;
+    const SizeWanted noted = [&](int32_t width, int32_t height) {
+        fullWidth = width;
+        fullHeight = height;
+        return wanted(width, height);
+    };
+    std::unique_ptr<Bitmap> decoded = ReadJpeg(data.data(), data.size(), wanted ? noted : SizeWanted{});
+    const bool whole = !wanted || (decoded->Width() == fullWidth && decoded->Height() == fullHeight);
     bitmap_ = std::move(decoded);
-    data_ = std::move(data);
+    data_ = whole ? std::move(data) : std::vector<uint8_t>{};
     Changed();
 }
 

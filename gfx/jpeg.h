@@ -20,7 +20,10 @@ constexpr int kDefaultJpegQuality = 90;
 // claims more than the pixel budget is refused (EPictureTooLarge) before the
 // decoder allocates anything for the pixels.
 std::unique_ptr<Bitmap> ReadJpeg(Stream& stream);
-std::unique_ptr<Bitmap> ReadJpeg(const uint8_t* data, size_t size);
+// With wanted, the picture is decoded at the largest of libjpeg-turbo's IDCT
+// reductions (1/2, 1/4, 1/8) that still gives at least wanted(width, height)
+// on both sides: far less work for a picture that is to be made smaller anyway.
+std::unique_ptr<Bitmap> ReadJpeg(const uint8_t* data, size_t size, const Graphic::SizeWanted& wanted = {});
 // Encodes a bitmap of any format as a baseline colour JPEG of the given quality.
 void WriteJpeg(const Bitmap& bitmap, Stream& stream, int quality = kDefaultJpegQuality);
 
@@ -39,6 +42,9 @@ public:
     // Draws the decoded picture with the canvas's stretch mode.
     void Draw(Canvas& canvas, const Rect& rect) const override;
     void LoadFromStream(Stream& stream) override;
+    // At a reduced scale when the wanted size allows; such a picture is no longer
+    // the file's, and is encoded anew when saved.
+    void LoadFromStreamFor(Stream& stream, const SizeWanted& wanted) override;
     // Writes the data as it was read when the picture has not been changed since,
     // otherwise encodes the bitmap at Quality.
     void SaveToStream(Stream& stream) const override;

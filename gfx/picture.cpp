@@ -104,11 +104,16 @@ int32_t Picture::Width() const { return graphic_ ? graphic_->Width() : 0; }
 
 int32_t Picture::Height() const { return graphic_ ? graphic_->Height() : 0; }
 
-void Picture::LoadFromFile(const std::string& path) {
+void Picture::LoadFromFile(const std::string& path) { LoadFromFile(path, {}); }
+
+void Picture::LoadFromFile(const std::string& path, const Graphic::SizeWanted& wanted) {
     const std::string extension = ExtensionOf(path);
     std::unique_ptr<Graphic> graphic = PictureRegistry::CreateForExtension(extension);
     if (!graphic) throw EInvalidGraphic("Unknown picture file extension (." + extension + ")");
-    graphic->LoadFromFile(path);
+    if (wanted)
+        graphic->LoadFromFileFor(path, wanted);
+    else
+        graphic->LoadFromFile(path);
     graphic_ = std::move(graphic);
 }
 

@@ -57,6 +57,9 @@ public:
     // extension: EInvalidGraphic("Unknown picture file extension (.xyz)"). The
     // current graphic is replaced only when reading succeeded.
     void LoadFromFile(const std::string& path);
+    // The same for a caller that needs the picture no larger than wanted says
+    // (see Graphic::LoadFromStreamFor): the graphic may be smaller than the file's.
+    void LoadFromFile(const std::string& path, const Graphic::SizeWanted& wanted);
     void SaveToFile(const std::string& path) const;
 
     // Takes a copy of another picture's graphic (nothing for an empty picture).

@@ -11,6 +11,7 @@
 #endif
 
 #include "bitmap.h"
+#include "parallel.h"
 #include "pixels.h"
 
 namespace gfx {
@@ -18,6 +19,19 @@ namespace gfx {
 namespace {
 
 __extension__ typedef __int128 Wide;
+
+// Destination rows are shared out in bands of at least about 2^18 source pixels
+// read each, so that small pictures stay on one thread.
+int64_t RowsPerBand(size_t sourceColumns, size_t rows, size_t rowTaps) {
+    const double perRow = static_cast<double>(std::max<size_t>(sourceColumns, 1)) *
+                          std::max(1.0, static_cast<double>(rowTaps) / static_cast<double>(std::max<size_t>(rows, 1)));
+    return std::max<int64_t>(1, static_cast<int64_t>(static_cast<double>(1 << 18) / perRow));
+}
+
+// Gives dest pixels of its own before the bands write it from several threads.
+void PrepareRows(Bitmap& dest) {
+    if (dest.Height() > 0) (void)dest.ScanLine(0);
+}
 
 // How one axis of the destination reads the source. Only the destination
 // indices that land inside the target bitmap are described: entry n is the
@@ -122,33 +136,37 @@ bool SameRawMeaning(const Bitmap& a, const Bitmap& b) {
 void PointCopy(Bitmap& dest, const Bitmap& source, const AxisMap& xs, const AxisMap& ys) {
     const bool raw = SameRawMeaning(dest, source);
     const PixelFormat df = dest.Format(), sf = source.Format();
-    PixelCodec from(source);
-    PixelCodec to(dest);
     // A straight run of whole bytes can be copied at once.
     bool straight = raw && BitsPerPixel(df) >= 8;
     for (size_t n = 0; straight && n < xs.Size(); ++n)
         straight = xs.count[n] == 1 && xs.tapIndex[xs.first[n]] == xs.tapIndex[xs.first[0]] + static_cast<int32_t>(n);
     const size_t bytesPerPixel = static_cast<size_t>(BitsPerPixel(df) / 8);
-    for (size_t m = 0; m < ys.Size(); ++m) {
-        if (ys.count[m] == 0) continue;
-        const uint8_t* src = source.ScanLine(ys.tapIndex[ys.first[m]]);
-        uint8_t* dst = dest.ScanLine(ys.begin + static_cast<int32_t>(m));
-        if (straight) {
-            std::memmove(dst + bytesPerPixel * static_cast<size_t>(xs.begin),
-                         src + bytesPerPixel * static_cast<size_t>(xs.tapIndex[xs.first[0]]),
-                         bytesPerPixel * xs.Size());
-            continue;
+    PrepareRows(dest);
+    ForEachRowBand(static_cast<int64_t>(ys.Size()), RowsPerBand(xs.Size(), ys.Size(), ys.Size()), [&](int64_t begin, int64_t end) {
+        // Codecs remember nearest colours as they go: one pair per band.
+        PixelCodec from(source);
+        PixelCodec to(dest);
+        for (auto m = static_cast<size_t>(begin); m < static_cast<size_t>(end); ++m) {
+            if (ys.count[m] == 0) continue;
+            const uint8_t* src = source.ScanLine(ys.tapIndex[ys.first[m]]);
+            uint8_t* dst = dest.ScanLine(ys.begin + static_cast<int32_t>(m));
+            if (straight) {
+                std::memmove(dst + bytesPerPixel * static_cast<size_t>(xs.begin),
+                             src + bytesPerPixel * static_cast<size_t>(xs.tapIndex[xs.first[0]]),
+                             bytesPerPixel * xs.Size());
+                continue;
+            }
+            for (size_t n = 0; n < xs.Size(); ++n) {
+                if (xs.count[n] == 0) continue;
+                const int32_t x = xs.begin + static_cast<int32_t>(n);
+                const int32_t k = xs.tapIndex[xs.first[n]];
+                if (raw)
+                    StoreRaw(dst, x, df, LoadRaw(src, k, sf));
+                else
+                    to.Write(dst, x, from.Read(src, k));
+            }
         }
-        for (size_t n = 0; n < xs.Size(); ++n) {
-            if (xs.count[n] == 0) continue;
-            const int32_t x = xs.begin + static_cast<int32_t>(n);
-            const int32_t k = xs.tapIndex[xs.first[n]];
-            if (raw)
-                StoreRaw(dst, x, df, LoadRaw(src, k, sf));
-            else
-                to.Write(dst, x, from.Read(src, k));
-        }
-    }
+    });
 }
 
 inline uint32_t ToByte(float v) {
@@ -182,44 +200,47 @@ void FilterCopy(Bitmap& dest, const Bitmap& source, const AxisMap& xs, const Axi
     const int32_t c0 = xs.minSource, c1 = xs.maxSource;
     if (c1 < c0) return;
     const size_t span = static_cast<size_t>(c1 - c0 + 1);
-    std::vector<float> acc(4 * span);
-    std::vector<uint32_t> converted(source.Format() == PixelFormat::pf32bit ? 0 : span);
-    PixelCodec from(source);
-    PixelCodec to(dest);
     const bool direct = dest.Format() == PixelFormat::pf32bit;
-    for (size_t m = 0; m < ys.Size(); ++m) {
-        if (ys.count[m] == 0) continue;
-        std::fill(acc.begin(), acc.end(), 0.0f);
-        for (int32_t t = ys.first[m]; t < ys.first[m] + ys.count[m]; ++t) {
-            const uint8_t* row = source.ScanLine(ys.tapIndex[t]);
-            const uint8_t* bytes;
-            if (converted.empty()) {
-                bytes = row + 4 * static_cast<size_t>(c0);
-            } else {
-                from.ReadRow(row, c0, static_cast<int32_t>(span), converted.data());
-                bytes = reinterpret_cast<const uint8_t*>(converted.data());
+    PrepareRows(dest);
+    ForEachRowBand(static_cast<int64_t>(ys.Size()), RowsPerBand(span, ys.Size(), ys.tapIndex.size()), [&](int64_t begin, int64_t end) {
+        std::vector<float> acc(4 * span);
+        std::vector<uint32_t> converted(source.Format() == PixelFormat::pf32bit ? 0 : span);
+        PixelCodec from(source);
+        PixelCodec to(dest);
+        for (auto m = static_cast<size_t>(begin); m < static_cast<size_t>(end); ++m) {
+            if (ys.count[m] == 0) continue;
+            std::fill(acc.begin(), acc.end(), 0.0f);
+            for (int32_t t = ys.first[m]; t < ys.first[m] + ys.count[m]; ++t) {
+                const uint8_t* row = source.ScanLine(ys.tapIndex[t]);
+                const uint8_t* bytes;
+                if (converted.empty()) {
+                    bytes = row + 4 * static_cast<size_t>(c0);
+                } else {
+                    from.ReadRow(row, c0, static_cast<int32_t>(span), converted.data());
+                    bytes = reinterpret_cast<const uint8_t*>(converted.data());
+                }
+                AccumulateRow(acc.data(), bytes, 4 * span, ys.tapWeight[t]);
             }
-            AccumulateRow(acc.data(), bytes, 4 * span, ys.tapWeight[t]);
-        }
-        uint8_t* dst = dest.ScanLine(ys.begin + static_cast<int32_t>(m));
-        for (size_t n = 0; n < xs.Size(); ++n) {
-            if (xs.count[n] == 0) continue;
-            // The four channels of a pixel side by side: each lane is summed in
-            // the same order as one channel alone would be, so the bytes agree.
-            Float4 sum = {0, 0, 0, 0};
-            for (int32_t t = xs.first[n]; t < xs.first[n] + xs.count[n]; ++t) {
-                Float4 pixel;
-                std::memcpy(&pixel, &acc[4 * static_cast<size_t>(xs.tapIndex[t] - c0)], sizeof pixel);
-                sum += xs.tapWeight[t] * pixel;
+            uint8_t* dst = dest.ScanLine(ys.begin + static_cast<int32_t>(m));
+            for (size_t n = 0; n < xs.Size(); ++n) {
+                if (xs.count[n] == 0) continue;
+                // The four channels of a pixel side by side: each lane is summed in
+                // the same order as one channel alone would be, so the bytes agree.
+                Float4 sum = {0, 0, 0, 0};
+                for (int32_t t = xs.first[n]; t < xs.first[n] + xs.count[n]; ++t) {
+                    Float4 pixel;
+                    std::memcpy(&pixel, &acc[4 * static_cast<size_t>(xs.tapIndex[t] - c0)], sizeof pixel);
+                    sum += xs.tapWeight[t] * pixel;
+                }
+                const uint32_t value = ToBytes(sum);
+                const int32_t column = xs.begin + static_cast<int32_t>(n);
+                if (direct)
+                    std::memcpy(dst + 4 * static_cast<size_t>(column), &value, sizeof value);
+                else
+                    to.Write(dst, column, value);
             }
-            const uint32_t value = ToBytes(sum);
-            const int32_t column = xs.begin + static_cast<int32_t>(n);
-            if (direct)
-                std::memcpy(dst + 4 * static_cast<size_t>(column), &value, sizeof value);
-            else
-                to.Write(dst, column, value);
         }
-    }
+    });
 }
 
 }  // namespace

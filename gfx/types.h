@@ -12,6 +12,12 @@ struct Point {
     friend bool operator==(const Point&, const Point&) = default;
 };
 
+struct Size {
+    int32_t width = 0;
+    int32_t height = 0;
+    friend bool operator==(const Size&, const Size&) = default;
+};
+
 // Edges as in GDI: right and bottom are exclusive; a rectangle may be "reversed"
 // (left > right or top > bottom), which drawing operations take as a mirror.
 struct Rect {

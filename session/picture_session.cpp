@@ -10,6 +10,7 @@
 #include "dib/kvdib.h"
 #include "gfx/canvas.h"
 #include "gfx/exceptions.h"
+#include "gfx/jpeg.h"
 #include "gfx/pixel_budget.h"
 #include "gfx/qt/clipboard_offer.h"
 #include "gfx/qt/qimage_bridge.h"
@@ -69,24 +70,100 @@ void PictureSession::Install(std::unique_ptr<gfx::Graphic> picture) {
     RefreshSizes();
 }
 
+namespace {
+
+// The picture as an opaque bitmap of the device format, when it is one: drawn at
+// its own size on white it would come out as itself, pixel for pixel.
+const gfx::Bitmap* DeviceBitmapOf(const gfx::Graphic& graphic) {
+    const gfx::Bitmap* bitmap = dynamic_cast<const gfx::Bitmap*>(&graphic);
+    if (const auto* jpeg = dynamic_cast<const gfx::JpegImage*>(&graphic)) bitmap = &jpeg->Pixels();
+    return bitmap != nullptr && bitmap->Format() == gfx::pfDevice ? bitmap : nullptr;
+}
+
+// The extension of a file name without its dot, as the registry knows kinds.
+std::string ExtensionOf(const QString& path) { return QFileInfo(path).suffix().toStdString(); }
+
+std::unique_ptr<gfx::Graphic> GraphicFor(const std::string& extension) {
+    std::unique_ptr<gfx::Graphic> graphic = gfx::PictureRegistry::CreateForExtension(extension);
+    if (!graphic) throw gfx::EInvalidGraphic("Unknown picture file extension (." + extension + ")");
+    return graphic;
+}
+
+}  // namespace
+
+std::unique_ptr<gfx::Graphic> PictureSession::AsPicture(gfx::Picture& loaded, bool normalise) {
+    const gfx::Graphic& graphic = *loaded.GetGraphic();
+    if (const gfx::Bitmap* device = DeviceBitmapOf(graphic)) {
+        // Taken as it is, sharing its pixels, instead of filling the working
+        // image white and drawing over all of it.
+        loaded.SetGraphic(device->CloneBitmap());
+    } else {
+        // At its own size on white, so that icons and metafiles become bitmaps.
+        const int32_t width = graphic.Width();
+        const int32_t height = graphic.Height();
+        PrepareWork(width, height).StretchDraw({0, 0, width, height}, graphic);
+        loaded.Assign(*work_);
+    }
+    if (normalise) NormaliseThroughDIB(loaded);
+    return loaded.TakeGraphic();
+}
+
 void PictureSession::Load(const QString& path, bool normalise) {
     // The loader picks the kind by the extension; nothing of the session changes
-    // until every step below has worked.
+    // until every step has worked.
     gfx::Picture loaded;
     loaded.LoadFromFile(FileName(path));
-    const gfx::Graphic& graphic = *loaded.GetGraphic();
-    const int32_t width = graphic.Width();
-    const int32_t height = graphic.Height();
-    // At its own size on white, so that icons and metafiles become bitmaps.
-    PrepareWork(width, height).StretchDraw({0, 0, width, height}, graphic);
-    loaded.Assign(*work_);
-    if (normalise) NormaliseThroughDIB(loaded);
-    Install(loaded.TakeGraphic());
+    std::unique_ptr<gfx::Graphic> picture = AsPicture(loaded, normalise);
+    reduced_.reset();
+    Install(std::move(picture));
+}
+
+void PictureSession::LoadForBatch(const QString& path,
+                                  const std::function<gfx::Size(int32_t width, int32_t height)>& outputFor) {
+    Reduced read{gfx::ReadWholeFile(FileName(path)), ExtensionOf(path), {}};
+    std::unique_ptr<gfx::Graphic> graphic = GraphicFor(read.extension);
+    gfx::MemoryStream stream(std::span<const uint8_t>(read.bytes.data(), read.bytes.size()));
+    graphic->LoadFromStreamFor(stream, [&](int32_t width, int32_t height) {
+        read.own = {width, height};
+        return outputFor(width, height);
+    });
+    const bool whole = read.own == gfx::Size{} || read.own == gfx::Size{graphic->Width(), graphic->Height()};
+    gfx::Picture loaded;
+    loaded.SetGraphic(std::move(graphic));
+    std::unique_ptr<gfx::Graphic> picture = AsPicture(loaded, true);
+    if (whole) {
+        reduced_.reset();
+    } else {
+        reduced_ = std::move(read);
+    }
+    Install(std::move(picture));
+}
+
+bool PictureSession::CompleteBatchPicture() {
+    if (!reduced_) return false;
+    std::unique_ptr<gfx::Graphic> picture;
+    try {
+        std::unique_ptr<gfx::Graphic> graphic = GraphicFor(reduced_->extension);
+        gfx::MemoryStream stream(std::span<const uint8_t>(reduced_->bytes.data(), reduced_->bytes.size()));
+        graphic->LoadFromStream(stream);
+        gfx::Picture loaded;
+        loaded.SetGraphic(std::move(graphic));
+        picture = AsPicture(loaded, true);
+    } catch (...) {
+        // What the session holds must describe itself: the reduced picture, at its size.
+        reduced_.reset();
+        RefreshSizes();
+        throw;
+    }
+    reduced_.reset();
+    Install(std::move(picture));
+    return true;
 }
 
 void PictureSession::RefreshSizes() {
-    state_.PictureWidth = state_.SourcePicture->Width();
-    state_.PictureHeight = state_.SourcePicture->Height();
+    // A batch picture read at a reduced scale is still, to every rule, its own size.
+    state_.PictureWidth = reduced_ ? reduced_->own.width : state_.SourcePicture->Width();
+    state_.PictureHeight = reduced_ ? reduced_->own.height : state_.SourcePicture->Height();
     // A picture without height has no ratio (0); nothing divides by it.
     state_.AspectPercent = AspectPercentOf(state_.PictureWidth, state_.PictureHeight);
 }
@@ -264,6 +341,16 @@ void PictureSession::ApplyTone(ToneCommand command) {
 
 bool PictureSession::BatchTakesOwnSize(int position, const QString& widthText, const QString& heightText) {
     return position != 0 || widthText == QStringLiteral("0") || heightText == QStringLiteral("0");
+}
+
+gfx::Size PictureSession::BatchOutputSize(int position, const QString& widthText, const QString& heightText,
+                                          int32_t ownWidth, int32_t ownHeight) {
+    // A size box that does not hold a whole number stands for 100 pixels.
+    if (!BatchTakesOwnSize(position, widthText, heightText)) {
+        return {SizeTextOr(widthText.toStdString(), 100), SizeTextOr(heightText.toStdString(), 100)};
+    }
+    return {SizeTextOr(std::to_string(MagnifiedSide(ownWidth, position)), 100),
+            SizeTextOr(std::to_string(MagnifiedSide(ownHeight, position)), 100)};
 }
 
 }  // namespace morvi

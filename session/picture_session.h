@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "gfx/bitmap.h"
@@ -81,6 +82,19 @@ public:
     // that bitmap, passed through the DIB engine when normalise is set (the open
     // dialog and the batch; not a drop or the command line). The sizes follow.
     void Load(const QString& path, bool normalise);
+    // The load of a batch file: through the engine, with the magnification kept.
+    // The batch knows its output size before it reads (outputFor gives it from
+    // the picture's own size, which the header tells): a kind that can decode
+    // at a reduced scale reads no more than that output needs (a JPEG that is to
+    // be made at least twice smaller on both sides). The sizes then stay the
+    // picture's own until CompleteBatchPicture reads it whole.
+    void LoadForBatch(const QString& path, const std::function<gfx::Size(int32_t width, int32_t height)>& outputFor);
+    // After a batch: the picture last read at a reduced scale is read whole from
+    // the bytes kept of it (its file has been replaced since), so that the
+    // session holds it at its own size as after any load. False, and nothing
+    // done, when there is none. Should that read fail, the picture stays as it
+    // was read and the sizes become its own.
+    bool CompleteBatchPicture();
     // PictureWidth, PictureHeight and AspectPercent from SourcePicture.
     void RefreshSizes();
     // The picture fitted into a panel of the given size.
@@ -141,6 +155,11 @@ public:
     // (up-down position not 0, or a size box that reads exactly "0"), instead of
     // keeping the boxes as they are.
     static bool BatchTakesOwnSize(int position, const QString& widthText, const QString& heightText);
+    // The output size of a batch file of the given own size: the boxes as they
+    // are, or its own size at the magnification when the rule above says so,
+    // read as the compose reads the boxes.
+    static gfx::Size BatchOutputSize(int position, const QString& widthText, const QString& heightText,
+                                     int32_t ownWidth, int32_t ownHeight);
     // One file of a batch with nothing asked (see batch_step.h): loaded, sized,
     // written; the session then holds it as the window's batch leaves it.
     BatchResult BatchStep(const QString& source, const BatchSettings& settings);
@@ -151,12 +170,23 @@ private:
     gfx::Canvas& PrepareWork(int32_t width, int32_t height);
     // Makes bitmap the session's picture and refreshes the sizes.
     void Install(std::unique_ptr<gfx::Graphic> picture);
+    // A freshly read graphic as the session keeps it: a bitmap drawn at its own
+    // size on white, through the engine when normalise is set.
+    std::unique_ptr<gfx::Graphic> AsPicture(gfx::Picture& loaded, bool normalise);
 
     SessionState state_;
     // The working image (every picture drawn at full size, every output) and the
     // cut-out of a selected region: kept between commands, redrawn before use.
     std::unique_ptr<gfx::Bitmap> work_;
     std::unique_ptr<gfx::Bitmap> cutOut_;
+    // A batch picture read at a reduced scale: the file's bytes and kind, and
+    // its own size, which the sizes report until it is read whole.
+    struct Reduced {
+        std::vector<uint8_t> bytes;
+        std::string extension;
+        gfx::Size own;
+    };
+    std::optional<Reduced> reduced_;
 };
 
 }  // namespace morvi

@@ -61,19 +61,35 @@ void TMorviMain::IkkatsuClick() {
     const QStringList files = interaction_.OpenPictures({folder, true});
     const DropGuard dropGuard;
     // 3. A file that cannot be loaded or written ends the run with its error;
-    //    the files done before it stay done.
-    for (const QString& file : files) {
-        const QFileInfo info(file);
-        if (!info.exists() || info.isDir()) continue;
-        session_.SetCurrentFileName(info.absoluteFilePath());
-        LoadPictureFile(info.absoluteFilePath(), true, false);
-        // The window repaints to show this file, but what the user does meanwhile
-        // waits until the run has ended: a command started between two files
-        // would otherwise change the picture or the name the batch writes next.
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        if (PictureSession::BatchTakesOwnSize(UpDown1->Position(), Edit1->text(), Edit2->text())) UpDown1Click();
-        SpeedButton2Click();
+    //    the files done before it stay done. A picture read smaller than its own
+    //    size, to make its output, is read whole at the end, so that the session
+    //    holds the last file at its own size however the run ends.
+    const auto complete = [this] {
+        if (session_.CompleteBatchPicture()) RefreshPreview();
+    };
+    try {
+        for (const QString& file : files) {
+            const QFileInfo info(file);
+            if (!info.exists() || info.isDir()) continue;
+            session_.SetCurrentFileName(info.absoluteFilePath());
+            LoadBatchFile(info.absoluteFilePath());
+            // The window repaints to show this file, but what the user does
+            // meanwhile waits until the run has ended: a command started between
+            // two files would otherwise change the picture or the name the batch
+            // writes next.
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            if (PictureSession::BatchTakesOwnSize(UpDown1->Position(), Edit1->text(), Edit2->text())) UpDown1Click();
+            SpeedButton2Click();
+        }
+    } catch (...) {
+        try {
+            complete();
+        } catch (const std::exception&) {
+            // The error that ended the run is the one to report.
+        }
+        throw;
     }
+    complete();
     // 4. BatchScope restores the tag.
 }
 

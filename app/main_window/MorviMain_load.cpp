@@ -7,6 +7,7 @@
 #include "app/main_window/MorviMain_u.h"
 #include "gfx/bitmap.h"
 #include "gfx/canvas.h"
+#include "gfx/exceptions.h"
 #include "session/file_kinds.h"
 
 namespace morvi {
@@ -65,6 +66,30 @@ void TMorviMain::LoadPictureFile(const QString& path, bool normalise, bool reset
     //    on white and keeps that bitmap (through the engine with normalise); a
     //    failure at any step leaves the previous picture as it was.
     session_.Load(path, normalise);
+    ShowLoaded();
+    // 11. The output size is the picture's own.
+    if (!resetMagnification) return;
+    UpDown1->SetPosition(0);
+    UpDown1Click();
+}
+
+void TMorviMain::LoadBatchFile(const QString& path)
+{
+    // 1.
+    gfx::Canvas& preview = Image1->Canvas();
+    preview.brushColor = gfx::clWhite;
+    preview.FillRect({0, 0, Panel1->width(), Panel1->height()});
+    Image1->Changed();
+    // 2.-7. As the open dialog reads it, no larger than the size boxes and the
+    //    magnification will make it.
+    session_.LoadForBatch(path, [this](int32_t width, int32_t height) {
+        return PictureSession::BatchOutputSize(UpDown1->Position(), Edit1->text(), Edit2->text(), width, height);
+    });
+    ShowLoaded();
+}
+
+void TMorviMain::ShowLoaded()
+{
     // 8.
     RefreshPreview();
     // 9. The full path is the status bar's tool tip as well.
@@ -72,10 +97,6 @@ void TMorviMain::LoadPictureFile(const QString& path, bool normalise, bool reset
     SetStatusHint(Session().CurrentFileName);
     // 10.
     MenuSelectClearClick();
-    // 11. The output size is the picture's own (the batch sizes its files itself).
-    if (!resetMagnification) return;
-    UpDown1->SetPosition(0);
-    UpDown1Click();
 }
 
 void TMorviMain::RefreshPreview()
@@ -90,8 +111,15 @@ void TMorviMain::RefreshPreview()
     }
     // 3.
     StatusBar1->SetPanelText(1, QStringLiteral("元ｻｲｽﾞ %1 x %2").arg(state.PictureWidth).arg(state.PictureHeight));
-    // 5.-7. Fitted with a 2-pixel margin and drawn at that size.
-    Preview fitted = session_.RenderPreview(Panel1->width(), Panel1->height());
+    // 5.-7. Fitted with a 2-pixel margin and drawn at that size. The picture is
+    //    the session's already: should even the small preview find no memory,
+    //    it stays blank rather than leave the rest of the window behind.
+    Preview fitted;
+    try {
+        fitted = session_.RenderPreview(Panel1->width(), Panel1->height());
+    } catch (const gfx::EOutOfMemory&) {
+        fitted.placement = FitPreview(Panel1->width(), Panel1->height(), state.AspectPercent);
+    }
     const PreviewPlacement& fit = fitted.placement;
     Image1->resize(fit.width, fit.height);
     Image1->SetPicture(std::move(fitted.bitmap));

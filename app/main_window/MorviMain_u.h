@@ -119,6 +119,11 @@ private:
     void FormCreate(const QStringList& arguments);
     void FormCloseQuery();
     bool IsSupportedPictureFile(const QString& path) const;
+    // Steps 8 to 10 of a load: the preview, the status bar, no region.
+    void ShowLoaded();
+    // A file of the batch: the load without the magnification reset, read no
+    // larger than the output needs.
+    void LoadBatchFile(const QString& path);
     void SetStatusHint(const QString& hint);
     void SetAutoSizedText(QLabel* label, const QString& text);
     // Beep and the warning box with one OK button.

@@ -174,4 +174,37 @@ TEST(JpegImage, SavesUnchangedDataAsReadAndDrawsExactlyAtOwnSize) {
     EXPECT_EQ(gfx::ReadJpeg(again.Bytes().data(), again.Bytes().size())->Width(), 10);
 }
 
+// Decoding for a wanted size picks the largest IDCT reduction that still gives
+// at least that size on both sides, rounding reduced sides up.
+TEST(JpegReader, DecodesAtTheLargestReductionThatStillGivesTheWantedSize) {
+    gfx::MemoryStream out;
+    gfx::WriteJpeg(*gfxtest::Numbered(1001, 800), out, 90);
+    const std::vector<uint8_t> jpeg = out.TakeBytes();
+    struct Case {
+        gfx::Size wanted;
+        gfx::Size decoded;
+    };
+    for (const Case& c : {Case{{126, 100}, {126, 100}}, Case{{127, 100}, {251, 200}}, Case{{251, 200}, {251, 200}},
+                          Case{{250, 201}, {501, 400}}, Case{{501, 400}, {501, 400}}, Case{{502, 10}, {1001, 800}},
+                          Case{{0, 0}, {126, 100}}, Case{{5000, 5000}, {1001, 800}}}) {
+        gfx::Size asked{};
+        const auto decoded = gfx::ReadJpeg(jpeg.data(), jpeg.size(), [&](int32_t width, int32_t height) {
+            asked = {width, height};
+            return c.wanted;
+        });
+        EXPECT_EQ(asked, (gfx::Size{1001, 800})) << "the callback hears the picture's own size";
+        EXPECT_EQ(decoded->Width(), c.decoded.width) << c.wanted.width << " x " << c.wanted.height;
+        EXPECT_EQ(decoded->Height(), c.decoded.height) << c.wanted.width << " x " << c.wanted.height;
+    }
+    // A reduced read is no longer the file: the graphic encodes itself anew.
+    gfx::JpegImage image;
+    gfx::MemoryStream in(jpeg);
+    image.LoadFromStreamFor(in, [](int32_t, int32_t) { return gfx::Size{300, 200}; });
+    EXPECT_EQ(image.Width(), 501);
+    gfx::MemoryStream saved;
+    image.SaveToStream(saved);
+    EXPECT_NE(saved.Bytes(), jpeg);
+    EXPECT_EQ(gfx::ReadJpeg(saved.Bytes().data(), saved.Bytes().size())->Width(), 501);
+}
+
 }  // namespace

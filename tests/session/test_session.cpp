@@ -123,24 +123,19 @@ TEST_F(Session, AFailedLoadAtAnyStepKeepsEverything) {
     struct Case {
         const char* name;
         QByteArray bytes;
-        std::function<void()> arrange;
     };
     const Case cases[] = {
-        {"missing.bmp", {}, {}},
-        {"broken.bmp", QByteArray("BM not a picture"), {}},
-        {"broken.jpg", QByteArray("\xFF\xD8\xFF\xE0 cut"), {}},
-        {"unknown.xyz", QByteArray("whatever"), {}},
-        {"claims.bmp", test::RleBmp(32768, 32768, QByteArray("\0\1", 2)), {}},
-        {"frame.emf", QByteArray(reinterpret_cast<const char*>(frame.data()), static_cast<qsizetype>(frame.size())), {}},
-        {"normalise.bmp", {}, [] { kvdib::testing::FailAllocationAfter(1); }},
+        {"missing.bmp", {}},
+        {"broken.bmp", QByteArray("BM not a picture")},
+        {"broken.jpg", QByteArray("\xFF\xD8\xFF\xE0 cut")},
+        {"unknown.xyz", QByteArray("whatever")},
+        {"claims.bmp", test::RleBmp(32768, 32768, QByteArray("\0\1", 2))},
+        {"frame.emf", QByteArray(reinterpret_cast<const char*>(frame.data()), static_cast<qsizetype>(frame.size()))},
     };
     for (const Case& c : cases) {
-        QString path = Path(QLatin1String(c.name));
+        const QString path = Path(QLatin1String(c.name));
         if (!c.bytes.isEmpty()) test::WriteBytes(path, c.bytes);
-        if (QLatin1String(c.name) == QLatin1String("normalise.bmp")) path = Quadrants(QLatin1String(c.name), 20, 10);
-        if (c.arrange) c.arrange();
         EXPECT_THROW(session_.Load(path, true), gfx::Exception) << c.name;
-        kvdib::testing::FailAllocationAfter(0);
         EXPECT_TRUE(Snapshot(session_) == before) << c.name;
     }
 }
@@ -328,13 +323,60 @@ TEST_F(Session, TurnsMirrorsAndTonesChangeThePicture) {
     EXPECT_EQ(Picture().Pixel(3, 3), gfx::RGB(253, 253, 253));
 }
 
-TEST_F(Session, AFailedTurnKeepsThePicture) {
-    session_.Load(Quadrants(QStringLiteral("t.bmp"), 64, 48), true);
-    const Snapshot before(session_);
-    kvdib::testing::FailAllocationAfter(1);
-    EXPECT_THROW(session_.Rotate(90), gfx::Exception);
-    kvdib::testing::FailAllocationAfter(0);
-    EXPECT_TRUE(Snapshot(session_) == before);
+// Every allocation a command makes, made to fail one after the other (the
+// framework's and the engine's): each failure leaves the session exactly as it
+// was, until the command gets all it needs and completes.
+TEST_F(Session, ACommandThatRunsOutOfMemoryAtAnyStepChangesNothing) {
+    session_.Load(Quadrants(QStringLiteral("keep.bmp"), 64, 48), true);
+    const QString other = Quadrants(QStringLiteral("other.bmp"), 30, 20);
+    std::vector<uint8_t> packed;
+    {
+        kvdib::TKvDIB dib;
+        gfx::Bitmap small(9, 7, gfx::PixelFormat::pf24bit);
+        dib.Assign(&small);
+        uint16_t format = 0;
+        gfx::HPALETTE palette;
+        dib.SaveToClipboardFormat(format, packed, palette);
+    }
+    struct Command {
+        const char* name;
+        std::function<void()> run;
+    };
+    const Command commands[] = {
+        {"load by the dialog", [&] { session_.Load(other, true); }},
+        {"load by a drop", [&] { session_.Load(other, false); }},
+        {"turn", [&] { session_.Rotate(90); }},
+        {"mirror", [&] { session_.Mirror(true); }},
+        {"tone", [&] { session_.ApplyTone(ToneCommand::MoreContrast); }},
+        {"paste", [&] { session_.PasteDib(packed, {}); }},
+    };
+    for (const Command& command : commands) {
+        for (const bool engine : {false, true}) {
+            int failures = 0;
+            for (int n = 1;; ++n) {
+                const Snapshot before(session_);
+                if (engine) {
+                    kvdib::testing::FailAllocationAfter(n);
+                } else {
+                    gfx::testing::FailBitmapAllocationAfter(n);
+                }
+                bool failed = false;
+                try {
+                    command.run();
+                } catch (const gfx::EOutOfMemory&) {
+                    failed = true;
+                }
+                kvdib::testing::FailAllocationAfter(0);
+                gfx::testing::FailBitmapAllocationAfter(0);
+                if (!failed) break;
+                ++failures;
+                ASSERT_TRUE(Snapshot(session_) == before) << command.name << ", allocation " << n;
+            }
+            if (!engine) {
+                EXPECT_GT(failures, 0) << command.name << " allocates nothing to fail";
+            }
+        }
+    }
 }
 
 TEST_F(Session, TheBatchTakesTheFilesOwnSizeOnlyWhenTheBoxesSaySo) {
