@@ -270,14 +270,17 @@ void TKvDIB::AssignToBitmap(gfx::Bitmap& bitmap) const {
     const int32_t height = Height();
     const int64_t stride = DIBStride(width, infos.Header.biBitCount);
     const size_t rowBytes = gfx::RowBytes(format, width);
-    const bool everyByteCopied = infos.Header.biCompression == gfx::BI_RGB &&
-                                 stride * static_cast<int64_t>(height) <= infos.BitsSize &&
-                                 static_cast<size_t>(stride) == rowBytes;
-    if (everyByteCopied && bitmap.Format() != format) {
-        // Converting the old pixels to the new depth would be wasted: the copy
-        // below overwrites all of them. A blank bitmap of that depth changes
-        // the bitmap in one step, as the conversion does. The plain bitmap
-        // assignment is meant: a derived class may convert what it is given.
+    // Uncompressed rows that are all there are copied over every byte; RLE data
+    // is decoded into a whole picture and drawn over every pixel at 1:1.
+    const bool everyPixelWritten = infos.Header.biCompression != gfx::BI_RGB ||
+                                   (stride * static_cast<int64_t>(height) <= infos.BitsSize &&
+                                    static_cast<size_t>(stride) == rowBytes);
+    if (everyPixelWritten && bitmap.Format() != format) {
+        // Converting the old pixels to the new depth would be wasted (for a
+        // large indexed picture, minutes of nearest-colour searches): all of them
+        // are overwritten below. A blank bitmap of that depth changes the bitmap
+        // in one step, as the conversion does. The plain bitmap assignment is
+        // meant: a derived class may convert what it is given.
         gfx::Bitmap blank(width, height, format);
         bitmap.gfx::Bitmap::Assign(&blank);
     } else {

@@ -1,23 +1,22 @@
-// Feeds arbitrary bytes to the BMP stream loader, then saves what it accepted.
+// Feeds arbitrary bytes to the BMP stream loader, saves what it accepted and
+// goes on with it as the program does (see fuzz_dib_road.h).
 #include <cstddef>
 #include <cstdint>
 #include <span>
 
-#include "dib/errors.h"
-#include "dib/storage.h"
-#include "gfx/exceptions.h"
+#include "dib/kvdib.h"
+#include "fuzz_dib_road.h"
 #include "gfx/stream.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    kvdib::TKvInternalDIB dib(size % 2 == 0);
+    fuzz::Choices choices(std::span<const uint8_t>(data, size));
+    kvdib::TKvDIB dib;
     gfx::MemoryStream in(std::span<const uint8_t>(data, size));
-    try {
+    fuzz::Attempt([&] {
         dib.LoadFromStream(in);
         gfx::MemoryStream out;
         dib.SaveToStream(out);
-        (void)dib.GetPixelFormat();
-    } catch (const gfx::Exception&) {
-        // Rejected input is the expected outcome for most of the corpus.
-    }
+        fuzz::UseAcceptedDIB(dib, choices);
+    });
     return 0;
 }

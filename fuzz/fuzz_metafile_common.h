@@ -1,41 +1,27 @@
 // The body shared by the WMF and EMF fuzz targets: read the bytes with the given
-// reader and play whatever it accepts, straight and mirrored. Without QtGui (the
-// Qt-free sanitizer build) there is no metafile graphic and the targets do nothing.
+// reader and play whatever it accepts, straight and mirrored.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
-
-#if __has_include(<QGuiApplication>)
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <span>
 
+#include "fuzz_qt_app.h"
+#include "fuzz_common.h"
 #include "gfx/exceptions.h"
 #include "gfx/metafile/player.h"
 #include "gfx/metafile/readers.h"
 
-#define MORVI_FUZZ_METAFILES 1
-
 template <typename Reader>
 int FuzzMetafile(const uint8_t* data, size_t size, Reader read) {
-    // Text playback needs fonts, and fonts need an application object.
-    static int argc = 1;
-    static char name[] = "fuzz_metafile";
-    static char* argv[] = {name, nullptr};
-    static const bool offscreen = qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QGuiApplication app(argc, argv);
-    (void)offscreen;
-
+    fuzz::EnsureQtApplication();
     std::shared_ptr<const gfx::metafile::Document> document;
-    try {
-        document = read(std::span<const uint8_t>(data, size));
-    } catch (const gfx::EInvalidGraphic&) {
-        return 0;
-    }
+    // A reader refuses with EInvalidGraphic only; any other exception is a fault.
+    if (!fuzz::Attempt<gfx::EInvalidGraphic>([&] { document = read(std::span<const uint8_t>(data, size)); })) return 0;
     QImage image(64, 48, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
@@ -43,4 +29,3 @@ int FuzzMetafile(const uint8_t* data, size_t size, Reader read) {
     gfx::metafile::PlayDocument(*document, painter, QRectF(64, 48, -64, -48));
     return 0;
 }
-#endif

@@ -11,7 +11,7 @@
 
 #include "dib/dibinfos.h"
 #include "dib/memory.h"
-#include "gfx/exceptions.h"
+#include "fuzz_common.h"
 
 namespace fuzzrle {
 
@@ -38,17 +38,11 @@ inline void RoundTrip(const uint8_t* data, size_t size, int bits, Routine decode
     source.BitsSize = static_cast<int32_t>(stream.size());
     source.Bits = stream.data();
     Result plain;
-    try {
-        decode(source, plain.info, false);
-    } catch (const gfx::Exception&) {
-        return;  // bad data is rejected with an engine error
-    }
+    // Bad data is rejected with an engine error.
+    if (!fuzz::Attempt([&] { decode(source, plain.info, false); })) return;
     Result encoded;
-    try {
-        encode(plain.info, encoded.info, false);
-    } catch (const gfx::Exception&) {
-        return;  // not every picture fits its own size compressed
-    }
+    // Not every picture fits its own size compressed.
+    if (!fuzz::Attempt([&] { encode(plain.info, encoded.info, false); })) return;
     Result again;
     decode(encoded.info, again.info, false);
     // The encoder writes top-down pictures bottom-up, so rows compare in the
@@ -58,14 +52,15 @@ inline void RoundTrip(const uint8_t* data, size_t size, int bits, Routine decode
     const int32_t rows = std::abs(plain.info.Header.biHeight);
     const int64_t stride = kvdib::DIBStride(width, bits);
     const bool flipped = plain.info.Header.biHeight < 0;
-    if (again.info.BitsSize != plain.info.BitsSize || again.info.Header.biHeight != rows) std::abort();
+    fuzz::Require(again.info.BitsSize == plain.info.BitsSize && again.info.Header.biHeight == rows,
+                  "the round trip keeps the picture's size");
     for (int32_t y = 0; y < rows; ++y) {
         const uint8_t* a = again.info.Bits + y * stride;
         const uint8_t* b = plain.info.Bits + (flipped ? rows - 1 - y : y) * stride;
         for (int32_t x = 0; x < width; ++x) {
             const int pa = bits == 8 ? a[x] : (x & 1 ? a[x / 2] & 15 : a[x / 2] >> 4);
             const int pb = bits == 8 ? b[x] : (x & 1 ? b[x / 2] & 15 : b[x / 2] >> 4);
-            if (pa != pb) std::abort();
+            fuzz::Require(pa == pb, "the round trip keeps every pixel");
         }
     }
 }

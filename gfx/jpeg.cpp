@@ -98,15 +98,18 @@ std::vector<uint8_t> ReadRest(Stream& stream) {
     return data;
 }
 
-// The largest IDCT reduction that still gives at least the wanted size; the
-// library rounds a reduced side up.
+// The largest IDCT reduction that still gives at least the wanted size (the
+// library rounds a reduced side up), and leaves either exactly that size or a
+// step of a quarter or more to the area-correct reduction after it: a small
+// last step, such as 400 to 360, smears the blocks of the reduced decode and
+// would fall short of the whole road's quality.
 unsigned ScaleDenominator(JDIMENSION width, JDIMENSION height, Size wanted) {
-    const auto wantedWidth = static_cast<JDIMENSION>(std::max(wanted.width, 1));
-    const auto wantedHeight = static_cast<JDIMENSION>(std::max(wanted.height, 1));
+    const auto wantedWidth = static_cast<uint64_t>(std::max(wanted.width, 1));
+    const auto wantedHeight = static_cast<uint64_t>(std::max(wanted.height, 1));
+    const auto fits = [](uint64_t reduced, uint64_t want) { return reduced == want || 4 * reduced >= 5 * want; };
     for (const unsigned denominator : {8u, 4u, 2u}) {
-        if ((width + denominator - 1) / denominator >= wantedWidth &&
-            (height + denominator - 1) / denominator >= wantedHeight)
-            return denominator;
+        const uint64_t w = (width + denominator - 1) / denominator, h = (height + denominator - 1) / denominator;
+        if (fits(w, wantedWidth) && fits(h, wantedHeight)) return denominator;
     }
     return 1;
 }

@@ -169,10 +169,12 @@ void PointCopy(Bitmap& dest, const Bitmap& source, const AxisMap& xs, const Axis
     });
 }
 
+#ifndef __SSE2__
 inline uint32_t ToByte(float v) {
     const int i = static_cast<int>(v + 0.5f);
     return static_cast<uint32_t>(std::clamp(i, 0, 255));
 }
+#endif
 
 typedef float Float4 __attribute__((vector_size(16)));
 

@@ -160,8 +160,11 @@ std::vector<uint8_t> PackedDIBFromImage(const QImage& source) {
     QImage image(source.size(), QImage::Format_RGB32);
     image.fill(Qt::white);
     {
+        // A reader may hand over indices beyond the colour table it found; Qt's
+        // painter would read past that table, while its conversion pads it.
+        const QImage drawable = source.colorCount() > 0 ? source.convertToFormat(QImage::Format_ARGB32) : source;
         QPainter painter(&image);
-        painter.drawImage(0, 0, source);
+        painter.drawImage(0, 0, drawable);
     }
     const uint32_t width = static_cast<uint32_t>(image.width());
     const uint32_t height = static_cast<uint32_t>(image.height());

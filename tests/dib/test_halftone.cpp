@@ -101,8 +101,9 @@ TEST(HalftoneTest, RejectsCompressedAndDeepSourcesByAssertion) {
     MakePlain(deep, 4, 1, 16);
     const int64_t live = testing::LiveAllocations();
     using Routine = void (*)(const DIBInfos&, DIBInfos&, bool);
-    for (auto [routine, name] : {std::pair<Routine, std::string>{ConvertToHalfTone, "ConvertToHalfTone"},
-                                 std::pair<Routine, std::string>{ConvertToHalfToneBW, "ConvertToHalfToneBW"}}) {
+    for (const auto& [convert, name] : {std::pair<Routine, std::string>{ConvertToHalfTone, "ConvertToHalfTone"},
+                                        std::pair<Routine, std::string>{ConvertToHalfToneBW, "ConvertToHalfToneBW"}}) {
+        const Routine routine = convert;  // clang 14 lambdas cannot capture structured bindings
         EXPECT_EQ(AssertionOf([&] { routine(rle.info, result.info, false); }), name + ": Invalid DIB Format");
         EXPECT_EQ(AssertionOf([&] { routine(deep.info, result.info, false); }), name + ": Invalid Bit Count");
     }

@@ -175,7 +175,8 @@ TEST(JpegImage, SavesUnchangedDataAsReadAndDrawsExactlyAtOwnSize) {
 }
 
 // Decoding for a wanted size picks the largest IDCT reduction that still gives
-// at least that size on both sides, rounding reduced sides up.
+// at least that size on both sides (rounding reduced sides up), and leaves
+// exactly that size or a step of a quarter or more.
 TEST(JpegReader, DecodesAtTheLargestReductionThatStillGivesTheWantedSize) {
     gfx::MemoryStream out;
     gfx::WriteJpeg(*gfxtest::Numbered(1001, 800), out, 90);
@@ -184,9 +185,10 @@ TEST(JpegReader, DecodesAtTheLargestReductionThatStillGivesTheWantedSize) {
         gfx::Size wanted;
         gfx::Size decoded;
     };
-    for (const Case& c : {Case{{126, 100}, {126, 100}}, Case{{127, 100}, {251, 200}}, Case{{251, 200}, {251, 200}},
-                          Case{{250, 201}, {501, 400}}, Case{{501, 400}, {501, 400}}, Case{{502, 10}, {1001, 800}},
-                          Case{{0, 0}, {126, 100}}, Case{{5000, 5000}, {1001, 800}}}) {
+    for (const Case& c : {Case{{126, 100}, {126, 100}}, Case{{100, 80}, {126, 100}}, Case{{127, 100}, {251, 200}},
+                          Case{{251, 200}, {251, 200}}, Case{{250, 201}, {501, 400}}, Case{{210, 170}, {501, 400}},
+                          Case{{501, 400}, {501, 400}}, Case{{502, 10}, {1001, 800}}, Case{{0, 0}, {126, 100}},
+                          Case{{5000, 5000}, {1001, 800}}}) {
         gfx::Size asked{};
         const auto decoded = gfx::ReadJpeg(jpeg.data(), jpeg.size(), [&](int32_t width, int32_t height) {
             asked = {width, height};

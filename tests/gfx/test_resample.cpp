@@ -28,7 +28,8 @@ using OneToOne = std::tuple<PixelFormat, StretchMode, bool, bool, bool>;
 class ExactAtOneToOne : public ::testing::TestWithParam<OneToOne> {};
 
 TEST_P(ExactAtOneToOne, CopiesOrMirrorsEveryPixel) {
-    const auto [format, mode, mirrorX, mirrorY, sameFormat] = GetParam();
+    const auto [format, mode, flipX, flipY, sameFormat] = GetParam();
+    const bool mirrorX = flipX, mirrorY = flipY;  // clang 14 lambdas cannot capture structured bindings
     const int32_t w = 13, h = 7;
     const auto source = gfxtest::Numbered(w, h, format);
     auto dest = sameFormat ? source->CloneBitmap() : std::make_unique<Bitmap>(w, h, PixelFormat::pf32bit);

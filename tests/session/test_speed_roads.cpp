@@ -4,6 +4,7 @@
 // whole road, and a batch gives the same bytes on one thread or several.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -102,27 +103,37 @@ TEST_F(SpeedRoads, ABatchFileReadAtAReducedScaleStaysWithinTheJpegsError) {
     struct Case {
         int position;            // magnification
         int32_t width, height;   // the output size it gives for 1600 x 1200
+        int32_t readWidth;       // the width it is decoded at
     };
-    for (const Case& c : {Case{-2, 800, 600}, Case{-4, 570, 430}, Case{-8, 400, 300}, Case{-10, 510, 380}}) {
+    for (const Case& c : {Case{-2, 800, 600, 800}, Case{-3, 660, 490, 1600}, Case{-6, 470, 350, 800},
+                          Case{-8, 400, 300, 400}, Case{-9, 380, 290, 800}, Case{-10, 360, 270, 800}}) {
+        const auto outputFor = [&](int32_t width, int32_t height) {
+            return PictureSession::BatchOutputSize(c.position, QStringLiteral("0"), QStringLiteral("0"), width, height);
+        };
         // The batch's road: read no larger than the output needs.
-        BatchSettings settings;
-        settings.position = c.position;
-        settings.outputFolder = dir_.filePath(QStringLiteral("out"));
-        QDir().mkpath(settings.outputFolder);
         PictureSession batch;
-        const BatchResult result = batch.BatchStep(photo_, settings);
+        batch.LoadForBatch(photo_, outputFor);
         EXPECT_EQ(batch.State().PictureWidth, 1600) << "the picture's own size is kept for the rules";
-        ASSERT_EQ(result.width, c.width) << c.position;
-        ASSERT_EQ(result.height, c.height) << c.position;
+        EXPECT_EQ(batch.State().SourcePicture->Width(), c.readWidth) << "magnification position " << c.position;
+        const Output reduced = batch.Compose(c.width, c.height);
         // The whole road: read whole, then reduced area by area.
         PictureSession whole;
         whole.Load(photo_, true);
         const Output reference = whole.Compose(c.width, c.height);
+        ASSERT_NE(reduced.bitmap, nullptr);
         ASSERT_NE(reference.bitmap, nullptr);
-        const double psnr = Psnr(*ReadBack(result.written), *reference.bitmap);
-        EXPECT_GE(psnr, 40.0) << "magnification position " << c.position;
+        EXPECT_GE(Psnr(*reduced.bitmap, *reference.bitmap), 40.0) << "magnification position " << c.position;
+        // The batch step itself writes that size.
+        BatchSettings settings;
+        settings.position = c.position;
+        settings.outputFolder = dir_.filePath(QStringLiteral("out"));
+        QDir().mkpath(settings.outputFolder);
+        const BatchResult result = batch.BatchStep(photo_, settings);
+        EXPECT_EQ(result.width, c.width) << c.position;
+        EXPECT_EQ(result.height, c.height) << c.position;
+        EXPECT_EQ(ReadBack(result.written)->Width(), c.width);
         // After it, the session can hold the picture at its own size again.
-        EXPECT_TRUE(batch.CompleteBatchPicture());
+        EXPECT_EQ(batch.CompleteBatchPicture(), c.readWidth < 1600);
         EXPECT_EQ(batch.State().SourcePicture->Width(), 1600);
         EXPECT_FALSE(batch.CompleteBatchPicture());
     }
