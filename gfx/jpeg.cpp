@@ -5,12 +5,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jerror.h>
 #include <jpeglib.h>
 
 #include "canvas.h"
+#include "colour/as_shown.h"
 #include "exceptions.h"
 #include "pixel_budget.h"
 #include "pixels.h"
@@ -114,18 +116,42 @@ unsigned ScaleDenominator(JDIMENSION width, JDIMENSION height, Size wanted) {
     return 1;
 }
 
+// The EXIF orientation (APP1) and the colour profile (APP2, possibly in several
+// markers) of a header read with both kinds of marker saved.
+EmbeddedLook LookOf(jpeg_decompress_struct& info) {
+    EmbeddedLook look;
+    for (jpeg_saved_marker_ptr m = info.marker_list; m != nullptr; m = m->next) {
+        if (m->marker == JPEG_APP0 + 1 && m->data != nullptr) {
+            const Orientation orientation = OrientationOfExif({m->data, m->data_length});
+            if (orientation != kUpright) look.orientation = orientation;
+        }
+    }
+    JOCTET* icc = nullptr;
+    unsigned int iccLength = 0;
+    if (jpeg_read_icc_profile(&info, &icc, &iccLength) && icc != nullptr) look.iccProfile.assign(icc, icc + iccLength);
+    std::free(icc);
+    return look;
+}
+
 }  // namespace
 
 std::unique_ptr<Bitmap> ReadJpeg(const uint8_t* data, size_t size, const Graphic::SizeWanted& wanted) {
     Decompressor d;
     jpeg_mem_src(&d.info, data, static_cast<unsigned long>(size));
+    jpeg_save_markers(&d.info, JPEG_APP0 + 1, 0xFFFF);
+    jpeg_save_markers(&d.info, JPEG_APP0 + 2, 0xFFFF);
     jpeg_read_header(&d.info, TRUE);
     CheckPictureBudget(d.info.image_width, d.info.image_height, "JPEG");
+    const EmbeddedLook look = LookOf(d.info);
     if (wanted) {
+        // wanted takes and gives the upright size; the decoder works on the stored one.
+        const auto storedWidth = static_cast<int32_t>(d.info.image_width);
+        const auto storedHeight = static_cast<int32_t>(d.info.image_height);
+        const bool turned = SwapsSides(look.orientation);
+        Size want = turned ? wanted(storedHeight, storedWidth) : wanted(storedWidth, storedHeight);
+        if (turned) std::swap(want.width, want.height);
         d.info.scale_num = 1;
-        d.info.scale_denom = ScaleDenominator(d.info.image_width, d.info.image_height,
-                                              wanted(static_cast<int32_t>(d.info.image_width),
-                                                     static_cast<int32_t>(d.info.image_height)));
+        d.info.scale_denom = ScaleDenominator(d.info.image_width, d.info.image_height, want);
     }
     const bool cmyk = d.info.jpeg_color_space == JCS_CMYK || d.info.jpeg_color_space == JCS_YCCK;
     d.info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRX;
@@ -154,7 +180,7 @@ std::unique_ptr<Bitmap> ReadJpeg(const uint8_t* data, size_t size, const Graphic
         }
     }
     jpeg_finish_decompress(&d.info);
-    return bitmap;
+    return AsShown(std::move(bitmap), look, Alpha::None);
 }
 
 std::unique_ptr<Bitmap> ReadJpeg(Stream& stream) {

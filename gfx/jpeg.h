@@ -16,7 +16,8 @@ class Stream;
 
 constexpr int kDefaultJpegQuality = 90;
 // Decodes the JPEG data from the stream's position to its end into a 32-bit
-// (BGRX) bitmap. Grayscale and CMYK pictures come out as colour. A header that
+// (BGRX) bitmap, upright by its EXIF orientation and in sRGB by its embedded
+// colour profile. Grayscale and CMYK pictures come out as colour. A header that
 // claims more than the pixel budget is refused (EPictureTooLarge) before the
 // decoder allocates anything for the pixels.
 std::unique_ptr<Bitmap> ReadJpeg(Stream& stream);

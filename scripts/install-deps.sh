@@ -8,12 +8,15 @@ packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   # libraries
   qt6-base-dev libqt6svg6 qt6-translations-l10n libjpeg-dev libxcb1-dev
+  # the picture kinds besides BMP and JPEG, their orientation and colour
+  qt6-image-formats-plugins libheif-dev libexiv2-dev liblcms2-dev libwebp-dev
   # fonts: Latin and kana from one Japanese font
   fonts-ipafont-gothic
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev qt6-svg-dev
   desktop-file-utils appstream man-db groff-base dpkg-dev dbus at-spi2-core python3-pyatspi
   xvfb xauth xdotool xclip x11-utils imagemagick libjpeg-turbo-progs
+  webp libheif-examples libavif-bin libtiff-tools libimage-exiftool-perl liblcms2-utils
 )
 
 missing=()

@@ -1,12 +1,28 @@
 #include "gfx/qt/formats.h"
 
 #include "gfx/bitmap.h"
+#include "gfx/decoded_picture.h"
+#include "gfx/heif.h"
 #include "gfx/jpeg.h"
 #include "gfx/metafile/metafile.h"
 #include "gfx/picture.h"
 #include "gfx/qt/qt_readers.h"
+#include "gfx/qt/raster_readers.h"
 
 namespace gfx {
+
+namespace {
+
+void RegisterDecoded(const char* extension, const char* description, const char* className, PictureDecoder decoder) {
+    PictureRegistry::RegisterFileFormat(extension, description, [className, decoder] {
+        return std::make_unique<DecodedPicture>(className, decoder);
+    });
+}
+
+Decoded DecodeHeic(std::span<const uint8_t> bytes) { return DecodeHeif(bytes, "HEIF"); }
+Decoded DecodeAvif(std::span<const uint8_t> bytes) { return DecodeHeif(bytes, "AVIF"); }
+
+}  // namespace
 
 void RegisterStandardFormats() {
     Bitmap::SetStreamDecoder(DecodeBmpWithQt);
@@ -16,6 +32,16 @@ void RegisterStandardFormats() {
     const char* jpegDescription = "JPEG イメージファイル";
     PictureRegistry::RegisterFileFormat("jpg", jpegDescription, [] { return std::make_unique<JpegImage>(); });
     PictureRegistry::RegisterFileFormat("jpeg", jpegDescription, [] { return std::make_unique<JpegImage>(); });
+
+    // The kinds pictures of today come in, after the program's first six.
+    RegisterDecoded("png", "PNG イメージファイル", "TPngImage", DecodePng);
+    RegisterDecoded("gif", "GIF イメージファイル", "TGifImage", DecodeGif);
+    RegisterDecoded("tif", "TIFF イメージファイル", "TTiffImage", DecodeTiff);
+    RegisterDecoded("tiff", "TIFF イメージファイル", "TTiffImage", DecodeTiff);
+    RegisterDecoded("webp", "WebP イメージファイル", "TWebPImage", DecodeWebp);
+    RegisterDecoded("heic", "HEIF イメージファイル", "THeifImage", DecodeHeic);
+    RegisterDecoded("heif", "HEIF イメージファイル", "THeifImage", DecodeHeic);
+    RegisterDecoded("avif", "AVIF イメージファイル", "TAvifImage", DecodeAvif);
 }
 
 }  // namespace gfx

@@ -5,8 +5,9 @@
 namespace gfx {
 
 // Registers bmp ("ビットマップ", read through Qt), ico ("アイコン"), the
-// metafile kinds, then jpg and jpeg ("JPEG イメージファイル"), and installs the
-// Qt BMP reader behind Bitmap::LoadFromStream. Calling it again changes nothing.
+// metafile kinds, jpg and jpeg ("JPEG イメージファイル"), then png, gif, tif
+// and tiff, webp, heic and heif, and avif; and installs the Qt BMP reader behind
+// Bitmap::LoadFromStream. Calling it again changes nothing.
 void RegisterStandardFormats();
 
 }  // namespace gfx

@@ -35,17 +35,22 @@ std::string ReasonOf(const QImageReader& reader) { return reader.errorString().t
 
 }  // namespace
 
-QImage ReadWithQt(Stream& stream, const char* format) {
-    QByteArray bytes = ReadRest(stream);
+QImage ReadWithQt(Stream& stream, const char* format) { return ReadWithQt(ReadRest(stream), format); }
+
+QImage ReadWithQt(QByteArray bytes, const char* format) {
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, format);
     // The extension chose the kind; data of another kind is not silently accepted.
     reader.setAutoDetectImageFormat(false);
+    // The orientation a file carries is applied by the program's own step.
+    reader.setAutoTransform(false);
     reader.setAllocationLimit(kQtReaderLimitMiB);
     CheckClaimedSize(reader, "Picture");
     QImage image = reader.read();
     if (image.isNull()) throw EInvalidGraphic("Cannot read the picture: " + ReasonOf(reader));
+    // A reader that could not say the size beforehand is held to the budget now.
+    CheckPictureBudget(image.width(), image.height(), "Picture");
     return image;
 }
 
@@ -75,7 +80,10 @@ void IconImage::LoadFromStream(Stream& stream) {
     reader.setAutoDetectImageFormat(false);
     reader.setAllocationLimit(kQtReaderLimitMiB);
     QImage best;
-    const int count = std::max(reader.imageCount(), 1);
+    // Real icon files hold a handful of sizes; a header that claims thousands
+    // of entries is not worth reading to its end.
+    constexpr int kMostIconImages = 256;
+    const int count = std::clamp(reader.imageCount(), 1, kMostIconImages);
     for (int i = 0; i < count; ++i) {
         if (i > 0 && !reader.jumpToImage(i)) break;
         CheckClaimedSize(reader, "Icon");

@@ -20,6 +20,8 @@ constexpr int kQtReaderLimitMiB = static_cast<int>(kMaxPictureBytes >> 20) + 64;
 // Reads the rest of the stream with Qt's reader of the given format ("bmp").
 // Throws EInvalidGraphic with the reader's reason when it cannot.
 QImage ReadWithQt(Stream& stream, const char* format);
+// The same for bytes already read. The file's orientation is not applied.
+QImage ReadWithQt(QByteArray bytes, const char* format);
 // The decoder Bitmap::LoadFromStream uses once installed.
 std::unique_ptr<Bitmap> DecodeBmpWithQt(Stream& stream);
 

@@ -111,7 +111,8 @@ protected:
 TEST_F(QtFiles, RegistersTheKindsInDialogOrder) {
     std::vector<std::string> extensions;
     for (const gfx::FileFormat& f : gfx::PictureRegistry::FileFormats()) extensions.push_back(f.extension);
-    const std::vector<std::string> expected = {"bmp", "ico", "wmf", "emf", "jpg", "jpeg"};
+    const std::vector<std::string> expected = {"bmp", "ico",  "wmf",  "emf",  "jpg",  "jpeg", "png",
+                                               "gif", "tif",  "tiff", "webp", "heic", "heif", "avif"};
     EXPECT_EQ(extensions, expected);
     EXPECT_EQ(gfx::PictureRegistry::FileFormats()[0].description, "ビットマップ");
     EXPECT_EQ(gfx::PictureRegistry::FileFormats()[1].description, "アイコン");
