@@ -14,10 +14,8 @@ namespace morvi {
 SaveType DefaultBatchType(const QString& source) { return SaveTypeForName(source); }
 
 QString BatchTarget(const QString& source, SaveType type, const QString& outputFolder) {
-    QString target = outputFolder.isEmpty() ? source : QDir(outputFolder).filePath(QFileInfo(source).fileName());
-    const QString wanted = type == SaveType::Jpeg ? QStringLiteral(".jpg") : QStringLiteral(".bmp");
-    if (LowerExtension(target) != wanted) target = WithExtension(target, wanted);
-    return target;
+    const QString target = outputFolder.isEmpty() ? source : QDir(outputFolder).filePath(QFileInfo(source).fileName());
+    return NameForKind(target, type);
 }
 
 namespace {

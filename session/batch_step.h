@@ -1,10 +1,11 @@
 // One file of a batch conversion, as the window's batch converts it when no one
 // is asked anything: read through the DIB engine, sized by the batch's rules,
 // cut to a region when one is given, and written by the overwrite save's rules
-// (".jpg" stays JPEG, ".bmp" stays BMP, anything else gets a ".bmp" file
-// beside it). The output size is known from the picture's header before it is
-// read, so a JPEG that is to be made at least twice smaller on both sides is
-// decoded at a reduced scale (within the JPEG's own error of the whole road).
+// (".jpg", ".bmp", ".png", ".webp", ".tif" and ".tiff" stay of their kind,
+// anything else gets a ".bmp" file beside it). The output size is known from
+// the picture's header before it is read, so a JPEG that is to be made at least
+// twice smaller on both sides is decoded at a reduced scale (within the JPEG's
+// own error of the whole road).
 // The command-line converter and the benchmarks run it.
 #pragma once
 
@@ -44,9 +45,10 @@ struct BatchResult {
 };
 
 // The file a batch writes for source: in outputFolder (or beside source) under
-// source's name, with ".jpg" or ".bmp" when the kind is not the one the name says.
+// source's name, with the kind's extension (".jpg", ".bmp", ".png", ...) when
+// the kind is not the one the name says.
 QString BatchTarget(const QString& source, SaveType type, const QString& outputFolder);
-// The kind written when none is asked for: JPEG for a ".jpg" name, else BMP.
+// The kind written when none is asked for: the one the name says, else BMP.
 SaveType DefaultBatchType(const QString& source);
 
 }  // namespace morvi

@@ -14,7 +14,10 @@ bool IsSupportedPictureFile(const QString& path)
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     if (dot < 0) return false;
     const QString ext = name.mid(dot).toLower();
-    static const QStringList accepted = {".jpg", ".jpeg", ".bmp", ".ico", ".wmf", ".emf"};
+    // The first six are the program's own; the others are the kinds pictures of
+    // today come in.
+    static const QStringList accepted = {".jpg", ".jpeg", ".bmp", ".ico", ".wmf", ".emf", ".png", ".gif",
+                                         ".tif", ".tiff", ".webp", ".heic", ".heif", ".avif"};
     return accepted.contains(ext);
 }
 

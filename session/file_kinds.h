@@ -7,8 +7,9 @@
 
 namespace morvi {
 
-// True for the six extensions jpg, jpeg, bmp, ico, wmf, emf in any case. The
-// engine's own dib kind is left to the dialog road on purpose.
+// True for the extensions jpg, jpeg, bmp, ico, wmf, emf, png, gif, tif, tiff,
+// webp, heic, heif and avif in any case. The engine's own dib kind is left to
+// the dialog road on purpose.
 bool IsSupportedPictureFile(const QString& path);
 
 // "すべて (*.jpg *.bmp ...)" followed by one "description (*.ext)" entry per

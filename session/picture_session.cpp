@@ -21,6 +21,7 @@
 #include "session/output_size.h"
 #include "session/paste_rules.h"
 #include "session/save_names.h"
+#include "session/source_coding.h"
 #include "tone/abitmap.h"
 
 namespace morvi {
@@ -113,8 +114,10 @@ void PictureSession::Load(const QString& path, bool normalise) {
     // until every step has worked.
     gfx::Picture loaded;
     loaded.LoadFromFile(FileName(path));
+    const WebpCoding coding = WebpCodingFor(*loaded.GetGraphic());
     std::unique_ptr<gfx::Graphic> picture = AsPicture(loaded, normalise);
     reduced_.reset();
+    sourceCoding_ = coding;
     Install(std::move(picture));
 }
 
@@ -128,6 +131,7 @@ void PictureSession::LoadForBatch(const QString& path,
         return outputFor(width, height);
     });
     const bool whole = read.own == gfx::Size{} || read.own == gfx::Size{graphic->Width(), graphic->Height()};
+    const WebpCoding coding = WebpCodingFor(*graphic);
     gfx::Picture loaded;
     loaded.SetGraphic(std::move(graphic));
     std::unique_ptr<gfx::Graphic> picture = AsPicture(loaded, true);
@@ -136,6 +140,7 @@ void PictureSession::LoadForBatch(const QString& path,
     } else {
         reduced_ = std::move(read);
     }
+    sourceCoding_ = coding;
     Install(std::move(picture));
 }
 
@@ -266,6 +271,7 @@ void PictureSession::PasteDib(const std::vector<uint8_t>& packed, const std::fun
         if (image.isNull()) throw;
         pasted = gfx::FromQImage(image);
     }
+    sourceCoding_ = WebpCoding::Lossless;
     Install(std::move(pasted));
 }
 
@@ -282,6 +288,7 @@ bool PictureSession::PasteMetafile(const gfx::MetafileOffer& offer) {
     const std::optional<PixelSize> size = LongSideRule(graphic->Width(), graphic->Height());
     if (!size) return false;
     PrepareWork(size->width, size->height).StretchDraw({0, 0, size->width, size->height}, *graphic);
+    sourceCoding_ = WebpCoding::Lossless;
     Install(work_->Clone());
     return true;
 }
@@ -294,7 +301,7 @@ void PictureSession::PrepareSaveDirectory() {
 void PictureSession::RenameCurrentToBmp() { state_.CurrentFileName = WithBmpExtension(state_.CurrentFileName); }
 
 void PictureSession::WriteOutput(const gfx::Bitmap& output, SaveType type) {
-    WriteOutputPicture(output, FileName(state_.CurrentFileName), type);
+    WriteOutputPicture(output, FileName(state_.CurrentFileName), type, sourceCoding_);
     if (type == SaveType::Jpeg) {
         state_.SaveDirectory = QFileInfo(state_.CurrentFileName).absolutePath();
         if (!state_.SaveDirectory.endsWith(QLatin1Char('/'))) state_.SaveDirectory += QLatin1Char('/');

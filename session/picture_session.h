@@ -138,8 +138,8 @@ public:
     void PrepareSaveDirectory();
     // The ".bmp" name a file of another kind is saved under.
     void RenameCurrentToBmp();
-    // Writes output to CurrentFileName as type; after a JPEG, SaveDirectory
-    // becomes that file's folder.
+    // Writes output to CurrentFileName as type (a WebP coded as the source was);
+    // after a JPEG, SaveDirectory becomes that file's folder.
     void WriteOutput(const gfx::Bitmap& output, SaveType type);
 
     // --- Picture commands -------------------------------------------------------------
@@ -187,6 +187,8 @@ private:
         gfx::Size own;
     };
     std::optional<Reduced> reduced_;
+    // How a WebP of the picture is coded: as its source was (see source_coding.h).
+    WebpCoding sourceCoding_ = WebpCoding::Lossless;
 };
 
 }  // namespace morvi

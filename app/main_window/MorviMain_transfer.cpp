@@ -1,5 +1,5 @@
 // TMorviMain: building the output picture, copy to and paste from the system
-// clipboard, and saving it as BMP or JPEG.
+// clipboard, and saving it as BMP, JPEG, PNG or WebP (and a TIFF over a TIFF).
 #include <QClipboard>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -135,14 +135,17 @@ void TMorviMain::SpeedButton2Click() {
         request.title = QStringLiteral("画像をﾌｧｲﾙに保存 ( クエロ )");
         request.directory = Session().SaveDirectory;
         request.fileName = QStringLiteral("picture");
-        request.filters = {QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ (*.bmp)"), QStringLiteral("Jpegﾌｧｲﾙ (*.jpg)")};
+        request.filters = {QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ (*.bmp)"), QStringLiteral("Jpegﾌｧｲﾙ (*.jpg)"),
+                           QStringLiteral("PNGﾌｧｲﾙ (*.png)"), QStringLiteral("WebPﾌｧｲﾙ (*.webp)")};
         request.filterIndex = 2;
         request.defaultSuffix = QStringLiteral("jpg");
         const std::optional<SaveAnswer> answer = interaction_.SaveFile(request);
         if (!answer) return;
         session_.SetCurrentFileName(answer->path);
-        // The chosen filter decides the type, not the name's extension.
-        SetOverwriteKind(answer->filterIndex == 1 ? SaveType::Bmp : SaveType::Jpeg);
+        // The chosen filter decides the type, not the name's extension; its
+        // index is the type's number.
+        const bool known = answer->filterIndex >= 1 && answer->filterIndex <= static_cast<int>(SaveType::Webp);
+        SetOverwriteKind(known ? static_cast<SaveType>(answer->filterIndex) : SaveType::Jpeg);
     } else {
         SetOverwriteKind(SaveTypeForName(Session().CurrentFileName));
         if (NeedsBmpName(Session().CurrentFileName)) {

@@ -55,7 +55,9 @@ bool TMorviMain::InBatch() const
 
 SaveType TMorviMain::OverwriteKind() const
 {
-    return TagOf(SpeedButton2) == static_cast<int>(SaveType::Jpeg) ? SaveType::Jpeg : SaveType::Bmp;
+    const int tag = TagOf(SpeedButton2);
+    return tag >= static_cast<int>(SaveType::Jpeg) && tag <= static_cast<int>(SaveType::Tiff) ? static_cast<SaveType>(tag)
+                                                                                               : SaveType::Bmp;
 }
 
 void TMorviMain::SetOverwriteKind(SaveType kind)

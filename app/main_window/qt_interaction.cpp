@@ -5,6 +5,7 @@
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 
 #include "session/file_kinds.h"
 #include "app/main_window/picture_preview.h"
@@ -86,7 +87,15 @@ std::optional<SaveAnswer> QtInteraction::SaveFile(const SaveRequest& request)
     if (request.filterIndex >= 1 && request.filterIndex <= request.filters.size()) {
         dialog.selectNameFilter(request.filters.at(request.filterIndex - 1));
     }
-    if (!request.defaultSuffix.isEmpty()) dialog.setDefaultSuffix(request.defaultSuffix);
+    if (!request.defaultSuffix.isEmpty()) {
+        dialog.setDefaultSuffix(request.defaultSuffix);
+        // A name typed without an extension gets the one of the kind chosen.
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+            static const QRegularExpression pattern(QStringLiteral("\\*\\.([A-Za-z0-9]+)"));
+            const QRegularExpressionMatch match = pattern.match(filter);
+            if (match.hasMatch()) dialog.setDefaultSuffix(match.captured(1));
+        });
+    }
     if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
 
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;

@@ -99,7 +99,7 @@ grep -q '^morvi-resize: missing.jpg: no such file' err8 || fail "the missing fil
 for args in "in/a.jpg" "--out o --in-place in/a.jpg" "--magnification 3 --out o in/a.jpg" \
             "--magnification 1/4 --width 5 --out o in/a.jpg" "--width 0 --out o in/a.jpg" \
             "--no-keep-aspect --width 5 --out o in/a.jpg" "--region 1,2,3 --out o in/a.jpg" \
-            "--format png --out o in/a.jpg" "--jobs 0 --out o in/a.jpg" "--out o" "--frobnicate --out o in/a.jpg"; do
+            "--format gif --out o in/a.jpg" "--jobs 0 --out o in/a.jpg" "--out o" "--frobnicate --out o in/a.jpg"; do
     # shellcheck disable=SC2086
     "$tool" $args >outu 2>erru
     status=$?

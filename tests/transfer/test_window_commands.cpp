@@ -212,7 +212,8 @@ TEST_F(WindowCommands, PasteOfABitmapKeepsItsSizeAndClearsTheName) {
     EXPECT_EQ(request.fileName, QStringLiteral("picture"));
     EXPECT_EQ(request.filterIndex, 2);
     EXPECT_EQ(request.title, QStringLiteral("画像をﾌｧｲﾙに保存 ( クエロ )"));
-    EXPECT_EQ(request.filters, QStringList({QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ (*.bmp)"), QStringLiteral("Jpegﾌｧｲﾙ (*.jpg)")}));
+    EXPECT_EQ(request.filters, QStringList({QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ (*.bmp)"), QStringLiteral("Jpegﾌｧｲﾙ (*.jpg)"),
+                                            QStringLiteral("PNGﾌｧｲﾙ (*.png)"), QStringLiteral("WebPﾌｧｲﾙ (*.webp)")}));
 }
 
 TEST_F(WindowCommands, PasteWithNothingUsableKeepsTheSession) {

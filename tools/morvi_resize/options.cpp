@@ -10,7 +10,8 @@ const char kUsage[] =
     "usage: morvi-resize (--out DIR | --in-place) [options] FILE|FOLDER...\n"
     "\n"
     "Brings every picture to one size, as the window's batch conversion does, and\n"
-    "writes it as JPEG (quality 90) or BMP (24 bits).\n"
+    "writes it as JPEG (quality 90), BMP (24 bits), PNG or WebP (quality 90, or\n"
+    "lossless from a lossless source); a PNG, WebP or TIFF stays of its kind.\n"
     "\n"
     "Size (the window's rules; without one, every picture keeps its own size):\n"
     "  --magnification M   area factor of the magnification box: 2, 4 ... 20 or\n"
@@ -21,11 +22,14 @@ const char kUsage[] =
     "                      when both are given)\n"
     "  --region X,Y,W,H    hand on only this part, in output pixels\n"
     "Output:\n"
-    "  --format bmp|jpg    the kind to write (default: JPEG for .jpg files, BMP\n"
-    "                      for everything else, as the window's batch)\n"
+    "  --format bmp|jpg|png|webp\n"
+    "                      the kind to write (default, as the window's batch:\n"
+    "                      the kind of .jpg, .png, .webp, .tif and .tiff files,\n"
+    "                      BMP for everything else)\n"
     "  --out DIR           write into DIR under the same file names\n"
     "  --in-place          write over the pictures themselves; a picture of\n"
-    "                      another kind gets a new .bmp or .jpg file beside it\n"
+    "                      another kind gets a new file of the kind written\n"
+    "                      beside it\n"
     "Running:\n"
     "  --jobs N            pictures converted at once (default: the cores)\n"
     "  --quiet             no progress bar and no notes\n"
@@ -109,8 +113,12 @@ Options ParseOptions(const QStringList& arguments, int defaultJobs) {
                 options.settings.type = SaveType::Bmp;
             } else if (text == QLatin1String("jpg") || text == QLatin1String("jpeg")) {
                 options.settings.type = SaveType::Jpeg;
+            } else if (text == QLatin1String("png")) {
+                options.settings.type = SaveType::Png;
+            } else if (text == QLatin1String("webp")) {
+                options.settings.type = SaveType::Webp;
             } else {
-                throw UsageError(("--format takes bmp or jpg, not \"" + text + "\"").toStdString());
+                throw UsageError(("--format takes bmp, jpg, png or webp, not \"" + text + "\"").toStdString());
             }
         } else if (a == QLatin1String("--out")) {
             options.settings.outputFolder = value(i, a);
