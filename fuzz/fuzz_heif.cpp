@@ -1,0 +1,20 @@
+// HEIF and AVIF files through libheif as the program reads them: the primary
+// image decoded, its profile converted, composed on white; what loads is drawn
+// onto a small bitmap.
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "fuzz_common.h"
+#include "gfx/canvas.h"
+#include "gfx/heif.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    gfx::Decoded decoded;
+    if (!fuzz::Attempt([&] { decoded = gfx::DecodeHeif(std::span<const uint8_t>(data, size), "HEIF"); })) return 0;
+    fuzz::Require(decoded.pixels != nullptr, "a decoded picture has pixels");
+    if (!fuzz::WithinWork(decoded.pixels->Width(), decoded.pixels->Height())) return 0;
+    gfx::Bitmap target(24, 16, gfx::pfDevice);
+    target.GetCanvas().StretchDraw({0, 0, 24, 16}, *decoded.pixels);
+    return 0;
+}
