@@ -36,7 +36,7 @@ wid=$(timeout 20 xdotool search --sync --onlyvisible --name 'モルビ' | head -
 eval "$(xdotool getwindowgeometry --shell "$wid")"
 client_x=$X
 client_y=$((Y + HEIGHT - 480))
-xdotool windowactivate --sync "$wid" 2>/dev/null || xdotool windowfocus --sync "$wid"
+xdotool windowfocus --sync "$wid"
 # Two clicks on the lower half of the up-down (357, 436; 16 x 20): 1/4.
 for _ in 1 2; do xdotool mousemove --sync $((client_x + 365)) $((client_y + 451)) click 1; sleep 0.3; done
 
@@ -47,7 +47,7 @@ cat >"$work/round.py" <<'PY'
 import os, subprocess, sys, time
 path, wid = sys.argv[1], sys.argv[2]
 before = os.stat(path).st_ino
-subprocess.run(["xdotool", "key", "--window", wid, "Return"], check=True)
+subprocess.run(["xdotool", "key", "Return"], check=True)
 start = time.monotonic()
 while True:
     try:
@@ -63,17 +63,26 @@ PY
 window_round() {
     cp "$photo" "$work/photo.jpg"
     sync
-    xdotool windowactivate --sync "$wid" 2>/dev/null || true
-    xdotool key --window "$wid" alt+f
+    # Without a window manager the focus stays where it was put last.
+    xdotool windowfocus --sync "$wid"
+    xdotool key alt+f
     sleep 0.4
     xdotool key i
-    local dialog
-    dialog=$(timeout 10 xdotool search --sync --onlyvisible --name '.' | grep -v "^$wid\$" | tail -n1)
+    local dialog=
+    for _ in $(seq 50); do
+        dialog=$(xdotool search --onlyvisible --name '.' | grep -v "^$wid\$" | tail -n1 || true)
+        [ -n "$dialog" ] && break
+        sleep 0.1
+    done
+    [ -n "$dialog" ] || { echo "the batch's dialog did not open" >&2; exit 1; }
+    xdotool windowfocus --sync "$dialog"
     sleep 0.5
     xdotool type --delay 1 "$work/photo.jpg"
     sleep 0.3
     python3 "$work/round.py" "$work/photo.jpg" "$dialog"
     sleep 1.5   # the window reads the last picture whole again, then waits
+    # A run that wrote the wrong picture must not pass for a fast one.
+    [ "$(identify -format '%wx%h' "$work/photo.jpg")" = 3000x2000 ] || { echo "the batch wrote the wrong size" >&2; exit 1; }
 }
 vips_round() {
     cp "$photo" "$work/vips.jpg"

@@ -100,20 +100,20 @@ std::vector<uint8_t> ReadRest(Stream& stream) {
     return data;
 }
 
-// The largest IDCT reduction that still gives at least the wanted size (the
-// library rounds a reduced side up), and leaves either exactly that size or a
-// step of a quarter or more to the area-correct reduction after it: a small
-// last step, such as 400 to 360, smears the blocks of the reduced decode and
-// would fall short of the whole road's quality.
-unsigned ScaleDenominator(JDIMENSION width, JDIMENSION height, Size wanted) {
+// The smallest of libjpeg-turbo's IDCT scales (M/8 for M = 1 to 8) that still
+// gives at least the wanted size (the library rounds a scaled side up), and
+// leaves either exactly that size or a step of a quarter or more to the
+// area-correct reduction after it: a small last step, such as 400 to 360, would
+// smear the blocks of the scaled decode below the whole road's quality.
+unsigned ScaleNumerator(JDIMENSION width, JDIMENSION height, Size wanted) {
     const auto wantedWidth = static_cast<uint64_t>(std::max(wanted.width, 1));
     const auto wantedHeight = static_cast<uint64_t>(std::max(wanted.height, 1));
-    const auto fits = [](uint64_t reduced, uint64_t want) { return reduced == want || 4 * reduced >= 5 * want; };
-    for (const unsigned denominator : {8u, 4u, 2u}) {
-        const uint64_t w = (width + denominator - 1) / denominator, h = (height + denominator - 1) / denominator;
-        if (fits(w, wantedWidth) && fits(h, wantedHeight)) return denominator;
+    const auto fits = [](uint64_t scaled, uint64_t want) { return scaled == want || 4 * scaled >= 5 * want; };
+    for (unsigned numerator = 1; numerator < 8; ++numerator) {
+        const uint64_t w = (uint64_t{width} * numerator + 7) / 8, h = (uint64_t{height} * numerator + 7) / 8;
+        if (fits(w, wantedWidth) && fits(h, wantedHeight)) return numerator;
     }
-    return 1;
+    return 8;
 }
 
 // The EXIF orientation (APP1) and the colour profile (APP2, possibly in several
@@ -150,8 +150,8 @@ std::unique_ptr<Bitmap> ReadJpeg(const uint8_t* data, size_t size, const Graphic
         const bool turned = SwapsSides(look.orientation);
         Size want = turned ? wanted(storedHeight, storedWidth) : wanted(storedWidth, storedHeight);
         if (turned) std::swap(want.width, want.height);
-        d.info.scale_num = 1;
-        d.info.scale_denom = ScaleDenominator(d.info.image_width, d.info.image_height, want);
+        d.info.scale_denom = 8;
+        d.info.scale_num = ScaleNumerator(d.info.image_width, d.info.image_height, want);
     }
     const bool cmyk = d.info.jpeg_color_space == JCS_CMYK || d.info.jpeg_color_space == JCS_YCCK;
     d.info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRX;

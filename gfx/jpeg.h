@@ -21,9 +21,9 @@ constexpr int kDefaultJpegQuality = 90;
 // claims more than the pixel budget is refused (EPictureTooLarge) before the
 // decoder allocates anything for the pixels.
 std::unique_ptr<Bitmap> ReadJpeg(Stream& stream);
-// With wanted, the picture is decoded at the largest of libjpeg-turbo's IDCT
-// reductions (1/2, 1/4, 1/8) that still gives at least wanted(width, height)
-// on both sides: far less work for a picture that is to be made smaller anyway.
+// With wanted, the picture is decoded at the smallest of libjpeg-turbo's IDCT
+// scales (1/8, 2/8 ... 7/8) that still gives at least wanted(width, height) on
+// both sides: far less work for a picture that is to be made smaller anyway.
 std::unique_ptr<Bitmap> ReadJpeg(const uint8_t* data, size_t size, const Graphic::SizeWanted& wanted = {});
 // Encodes a bitmap of any format as a baseline colour JPEG of the given quality.
 void WriteJpeg(const Bitmap& bitmap, Stream& stream, int quality = kDefaultJpegQuality);

@@ -174,8 +174,8 @@ TEST(JpegImage, SavesUnchangedDataAsReadAndDrawsExactlyAtOwnSize) {
     EXPECT_EQ(gfx::ReadJpeg(again.Bytes().data(), again.Bytes().size())->Width(), 10);
 }
 
-// Decoding for a wanted size picks the largest IDCT reduction that still gives
-// at least that size on both sides (rounding reduced sides up), and leaves
+// Decoding for a wanted size picks the smallest IDCT scale (M/8) that still
+// gives at least that size on both sides (rounding scaled sides up), and leaves
 // exactly that size or a step of a quarter or more.
 TEST(JpegReader, DecodesAtTheLargestReductionThatStillGivesTheWantedSize) {
     gfx::MemoryStream out;
@@ -185,10 +185,12 @@ TEST(JpegReader, DecodesAtTheLargestReductionThatStillGivesTheWantedSize) {
         gfx::Size wanted;
         gfx::Size decoded;
     };
+    // Scaled sizes of 1001 x 800: 1/8 126 x 100, 2/8 251 x 200, 3/8 376 x 300,
+    // 4/8 501 x 400, 5/8 626 x 500, 6/8 751 x 600, 7/8 876 x 700.
     for (const Case& c : {Case{{126, 100}, {126, 100}}, Case{{100, 80}, {126, 100}}, Case{{127, 100}, {251, 200}},
-                          Case{{251, 200}, {251, 200}}, Case{{250, 201}, {501, 400}}, Case{{210, 170}, {501, 400}},
-                          Case{{501, 400}, {501, 400}}, Case{{502, 10}, {1001, 800}}, Case{{0, 0}, {126, 100}},
-                          Case{{5000, 5000}, {1001, 800}}}) {
+                          Case{{251, 200}, {251, 200}}, Case{{250, 201}, {376, 300}}, Case{{210, 170}, {376, 300}},
+                          Case{{501, 400}, {501, 400}}, Case{{502, 400}, {751, 600}}, Case{{700, 560}, {876, 700}},
+                          Case{{0, 0}, {126, 100}}, Case{{5000, 5000}, {1001, 800}}}) {
         gfx::Size asked{};
         const auto decoded = gfx::ReadJpeg(jpeg.data(), jpeg.size(), [&](int32_t width, int32_t height) {
             asked = {width, height};
@@ -202,11 +204,11 @@ TEST(JpegReader, DecodesAtTheLargestReductionThatStillGivesTheWantedSize) {
     gfx::JpegImage image;
     gfx::MemoryStream in(jpeg);
     image.LoadFromStreamFor(in, [](int32_t, int32_t) { return gfx::Size{300, 200}; });
-    EXPECT_EQ(image.Width(), 501);
+    EXPECT_EQ(image.Width(), 376);
     gfx::MemoryStream saved;
     image.SaveToStream(saved);
     EXPECT_NE(saved.Bytes(), jpeg);
-    EXPECT_EQ(gfx::ReadJpeg(saved.Bytes().data(), saved.Bytes().size())->Width(), 501);
+    EXPECT_EQ(gfx::ReadJpeg(saved.Bytes().data(), saved.Bytes().size())->Width(), 376);
 }
 
 }  // namespace

@@ -105,8 +105,9 @@ TEST_F(SpeedRoads, ABatchFileReadAtAReducedScaleStaysWithinTheJpegsError) {
         int32_t width, height;   // the output size it gives for 1600 x 1200
         int32_t readWidth;       // the width it is decoded at
     };
-    for (const Case& c : {Case{-2, 800, 600, 800}, Case{-3, 660, 490, 1600}, Case{-6, 470, 350, 800},
-                          Case{-8, 400, 300, 400}, Case{-9, 380, 290, 800}, Case{-10, 360, 270, 800}}) {
+    for (const Case& c : {Case{-2, 800, 600, 800}, Case{-3, 660, 490, 1000}, Case{-6, 470, 350, 600},
+                          Case{-8, 400, 300, 400}, Case{-9, 380, 290, 600}, Case{-10, 360, 270, 600},
+                          Case{-1, 1140, 850, 1600}}) {
         const auto outputFor = [&](int32_t width, int32_t height) {
             return PictureSession::BatchOutputSize(c.position, QStringLiteral("0"), QStringLiteral("0"), width, height);
         };
