@@ -116,8 +116,7 @@ void TKvInternalDIB::LoadFromStream(gfx::Stream& stream) {
         if (bitsSize > kMaxDIBBytes) throw EKvDIBInvalidDIB("TKvInternalDIB.LoadFromStream: Picture is too large");
         CheckPixelDataSize(h, bitsSize, kLoad);
         RequireStreamBytes(stream, bitsSize);
-        PendingPixels block(static_cast<int32_t>(bitsSize), UseFMO);
-        stream.ReadBuffer(block.Bits(), static_cast<size_t>(bitsSize));
+        PendingPixels block(static_cast<int32_t>(bitsSize), UseFMO, stream);
         block.HandOver(loaded);
     }
     Install(loaded);

@@ -9,6 +9,7 @@
 #include <new>
 
 #include "errors.h"
+#include "gfx/stream.h"
 
 namespace kvdib {
 
@@ -26,7 +27,19 @@ bool InjectedFailure() {
 
 }  // namespace
 
+// A descriptor closed with the scope.
+struct SharedMemoryFile {
+    int fd = -1;
+    ~SharedMemoryFile() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
 void GetMemory(int32_t size, MappingHandle& mapping, uint8_t*& bits, bool useFMO) {
+    GetMemoryFilled(size, mapping, bits, useFMO, nullptr);
+}
+
+void GetMemoryFilled(int32_t size, MappingHandle& mapping, uint8_t*& bits, bool useFMO, gfx::Stream* from) {
     if (size < 0) throw gfx::EOutOfMemory("GetMemory: Invalid Size");
     // Zero bytes still get a real block, so that Bits is never null for a stored DIB.
     const size_t length = size == 0 ? 1 : static_cast<size_t>(size);
@@ -34,26 +47,38 @@ void GetMemory(int32_t size, MappingHandle& mapping, uint8_t*& bits, bool useFMO
         if (InjectedFailure()) throw gfx::EOutOfMemory("Out of memory");
         void* block = std::calloc(length, 1);
         if (block == nullptr) throw gfx::EOutOfMemory("Out of memory");
+        if (from != nullptr && size > 0) {
+            try {
+                from->ReadBuffer(block, static_cast<size_t>(size));
+            } catch (...) {
+                std::free(block);
+                throw;
+            }
+        }
         mapping = MappingHandle{};
         bits = static_cast<uint8_t*>(block);
         ++liveAllocations;
         return;
     }
     if (InjectedFailure()) throw gfx::EOutOfResources("GetMemory: Cannot Make File Mapping Object");
-    const int fd = ::memfd_create("kvdib", MFD_CLOEXEC);
-    if (fd < 0 || ::ftruncate(fd, static_cast<off_t>(length)) != 0) {
-        if (fd >= 0) ::close(fd);
+    SharedMemoryFile file{::memfd_create("kvdib", MFD_CLOEXEC)};
+    if (file.fd < 0 || ::ftruncate(file.fd, static_cast<off_t>(length)) != 0) {
         throw gfx::EOutOfResources("GetMemory: Cannot Make File Mapping Object");
     }
-    void* view = ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-    const int mapError = view == MAP_FAILED ? errno : 0;
+    // Filled before it is mapped: the kernel copies the bytes straight into the
+    // shared memory's pages, with no page faults on the way, and the mapping
+    // then takes all of them at once.
+    if (from != nullptr && size > 0) {
+        from->ReadToDescriptor(file.fd, static_cast<size_t>(size));
+        if (::lseek(file.fd, 0, SEEK_SET) != 0 || ::ftruncate(file.fd, static_cast<off_t>(length)) != 0) {
+            throw gfx::EOutOfResources("GetMemory: Cannot Make File Mapping Object");
+        }
+    }
+    const int flags = MAP_SHARED | (from != nullptr ? MAP_POPULATE : 0);
+    void* view = ::mmap(nullptr, length, PROT_READ | PROT_WRITE, flags, file.fd, 0);
     // The mapping keeps the memory alive by itself; holding the descriptor too
     // would spend one per picture and run into the process's limit.
-    ::close(fd);
-    if (view == MAP_FAILED) {
-        errno = mapError;
-        throw gfx::EOutOfResources("GetMemory: Cannot Make View of File Map");
-    }
+    if (view == MAP_FAILED) throw gfx::EOutOfResources("GetMemory: Cannot Make View of File Map");
     mapping = MappingHandle{length};
     bits = static_cast<uint8_t*>(view);
     ++liveAllocations;

@@ -7,6 +7,10 @@
 #include <optional>
 
 #include "dibinfos.h"
+
+namespace gfx {
+class Stream;
+}
 #include "gfx/dib_layout.h"
 
 namespace kvdib {
@@ -16,6 +20,10 @@ namespace kvdib {
 // Cannot Make View of File Map"); heap exhaustion raises EOutOfMemory. A
 // negative size raises EOutOfMemory.
 void GetMemory(int32_t size, MappingHandle& mapping, uint8_t*& bits, bool useFMO);
+// The same, with the memory filled with the next size bytes of from (a short
+// stream raises EReadError and leaves nothing allocated). With UseFMO the bytes
+// go into the shared memory before it is mapped, which costs no page faults.
+void GetMemoryFilled(int32_t size, MappingHandle& mapping, uint8_t*& bits, bool useFMO, gfx::Stream* from);
 // Frees what GetMemory gave with the same useFMO. Null bits release nothing.
 void ReleaseMemory(const MappingHandle& mapping, uint8_t* bits, bool useFMO);
 

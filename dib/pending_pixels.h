@@ -14,6 +14,10 @@ namespace kvdib {
 class PendingPixels {
 public:
     PendingPixels(int32_t size, bool useFMO) : size_(size), useFMO_(useFMO) { GetMemory(size, mapping_, bits_, useFMO); }
+    // Memory holding the next size bytes of from.
+    PendingPixels(int32_t size, bool useFMO, gfx::Stream& from) : size_(size), useFMO_(useFMO) {
+        GetMemoryFilled(size, mapping_, bits_, useFMO, &from);
+    }
     // An unmap that fails here is reported, not thrown: an exception may already
     // be on its way out, and that one is the caller's.
     ~PendingPixels() {

@@ -1,9 +1,11 @@
 #include "stream.h"
 
 #include <fcntl.h>
+#include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <limits>
@@ -25,6 +27,21 @@ void Stream::ReadBuffer(void* buffer, size_t count) {
         const size_t got = Read(out + done, count - done);
         if (got == 0) throw EReadError("Stream read error");
         done += got;
+    }
+}
+
+void Stream::ReadToDescriptor(int fd, size_t count) {
+    uint8_t chunk[65536];
+    while (count > 0) {
+        const size_t n = std::min(count, sizeof chunk);
+        ReadBuffer(chunk, n);
+        for (size_t done = 0; done < n;) {
+            const ssize_t put = ::write(fd, chunk + done, n - done);
+            if (put < 0 && errno == EINTR) continue;
+            if (put <= 0) throw EWriteError("Stream write error: " + SystemReason());
+            done += static_cast<size_t>(put);
+        }
+        count -= n;
     }
 }
 
@@ -100,6 +117,21 @@ int64_t FileStream::Size() const {
     struct stat st {};
     if (::fstat(fd_, &st) != 0) throw EInOutError("Cannot read the size of \"" + path_ + "\". " + SystemReason());
     return st.st_size;
+}
+
+void FileStream::ReadToDescriptor(int fd, size_t count) {
+    while (count > 0) {
+        const ssize_t moved = ::sendfile(fd, fd_, nullptr, count);
+        if (moved < 0 && errno == EINTR) continue;
+        if (moved < 0 && (errno == EINVAL || errno == ENOSYS)) {
+            // A pair the kernel cannot copy between: through memory instead.
+            Stream::ReadToDescriptor(fd, count);
+            return;
+        }
+        if (moved < 0) throw EReadError("Stream read error: " + path_ + ": " + SystemReason());
+        if (moved == 0) throw EReadError("Stream read error");
+        count -= static_cast<size_t>(moved);
+    }
 }
 
 void FileStream::Sync() {

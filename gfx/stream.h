@@ -30,6 +30,10 @@ public:
     void SetPosition(int64_t position) { Seek(position, SeekOrigin::Begin); }
     // Reads exactly count bytes or throws EReadError ("Stream read error").
     void ReadBuffer(void* buffer, size_t count);
+    // Reads exactly count bytes into the file fd at its position, or throws
+    // EReadError (a short stream) or EWriteError (fd refuses them). A file stream
+    // has the kernel copy them, without a trip through this process's memory.
+    virtual void ReadToDescriptor(int fd, size_t count);
     void WriteBuffer(const void* buffer, size_t count) { Write(buffer, count); }
 };
 
@@ -67,6 +71,7 @@ public:
     void Write(const void* buffer, size_t count) override;
     int64_t Seek(int64_t offset, SeekOrigin origin) override;
     int64_t Size() const override;
+    void ReadToDescriptor(int fd, size_t count) override;
     // Flushes to the disk; throws EWriteError on failure.
     void Sync();
     int Descriptor() const { return fd_; }
