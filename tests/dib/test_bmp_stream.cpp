@@ -2,9 +2,13 @@
 // the accepted header forms and bit counts, 16/32-bit conversion values, and
 // that a failed load leaves the storage and the pixel memory as they were.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
-#include <functional>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <string>
 
 #include "bmp_builder.h"
@@ -12,6 +16,7 @@
 #include "dib/memory.h"
 #include "dib/storage.h"
 #include "gfx/pixel_budget.h"
+#include "gfx/stream.h"
 #include "storage_state.h"
 
 namespace kvdib {
@@ -352,6 +357,44 @@ TEST(StreamLoader, ReadsFromTheCurrentPositionAndStopsAtTheFileEnd) {
     dib.LoadFromStream(stream);
     EXPECT_EQ(std::vector<uint8_t>(dib.DIBInfos.Bits, dib.DIBInfos.Bits + dib.DIBInfos.BitsSize), s.pixels);
     EXPECT_EQ(stream.Position(), static_cast<int64_t>(10 + file.size()));
+}
+
+// A file's pixels go into shared memory through the kernel, a memory stream's
+// through the program: the same pixels and the same position afterwards, for
+// every depth, and a file cut short is refused before memory is taken.
+TEST(StreamLoader, AFileLoadsAsTheSameBytesInMemoryWould) {
+    const std::string path = ::testing::TempDir() + "/morvi-file-load-" + std::to_string(::getpid()) + ".bmp";
+    for (const bool useFMO : {true, false}) {
+        for (const uint16_t bits : {1, 4, 8, 24}) {
+            BmpSpec s = WithBits(bits);
+            if (bits <= 8) s.colors = test::Ramp(GetNumColors(bits));
+            s.width = 37;
+            s.height = -5;
+            s.pixels = test::Pattern(static_cast<size_t>(DIBStride(37, bits) * 5));
+            std::vector<uint8_t> bytes = BmpFile(s);
+            bytes.push_back(0x99);  // something after the picture
+            {
+                std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                            static_cast<std::streamsize>(bytes.size()));
+            }
+            TKvInternalDIB fromFile(useFMO), fromMemory(useFMO);
+            gfx::FileStream file(path, gfx::FileStream::Mode::Read);
+            fromFile.LoadFromStream(file);
+            gfx::MemoryStream memory(bytes);
+            fromMemory.LoadFromStream(memory);
+            ASSERT_EQ(fromFile.DIBInfos.BitsSize, fromMemory.DIBInfos.BitsSize);
+            EXPECT_EQ(std::memcmp(fromFile.DIBInfos.Bits, fromMemory.DIBInfos.Bits,
+                                  static_cast<size_t>(fromFile.DIBInfos.BitsSize)), 0) << bits << " bits";
+            EXPECT_EQ(file.Position(), memory.Position());
+
+            const int64_t live = testing::LiveAllocations();
+            std::filesystem::resize_file(path, bytes.size() - 10);
+            gfx::FileStream cut(path, gfx::FileStream::Mode::Read);
+            EXPECT_THROW(fromFile.LoadFromStream(cut), gfx::EReadError);
+            EXPECT_EQ(testing::LiveAllocations(), live);
+        }
+    }
+    std::remove(path.c_str());
 }
 
 TEST(StreamLoader, AllocationFailureKeepsTheStorage) {
