@@ -3,25 +3,31 @@
 // the per-byte formula while the pass over the picture stays a table look-up.
 #include "tone/abitmap.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
+
+#include "gfx/parallel.h"
 
 namespace tone {
 
 namespace {
 
-// Runs op over every row of a 24-bit bitmap with the row's byte count. Rows and
-// bytes are counted in wide integers: a picture wider than 10922 pixels or taller
-// than 32767 rows is processed to its end like any other.
+// Runs op over every row of a 24-bit bitmap with the row's byte count, rows
+// shared out over the cores (each row is changed on its own, so the bytes are
+// those of one thread). Rows and bytes are counted in wide integers: a picture
+// wider than 10922 pixels or taller than 32767 rows is processed to its end
+// like any other.
 template <typename RowOp>
 void ForEachRow(gfx::Bitmap& target, RowOp op) {
     const int64_t rows = target.Height();
     const int64_t width = target.Width();
     if (rows <= 0 || width <= 0) return;
     const size_t rowBytes = static_cast<size_t>(width) * 3;
-    for (int64_t y = 0; y < rows; ++y) {
-        op(target.ScanLine(static_cast<int32_t>(y)), rowBytes);
-    }
+    (void)target.ScanLine(0);  // pixels of its own before several threads write them
+    gfx::ForEachRowBand(rows, std::max<int64_t>(1, (int64_t{1} << 18) / width), [&](int64_t begin, int64_t end) {
+        for (int64_t y = begin; y < end; ++y) op(target.ScanLine(static_cast<int32_t>(y)), rowBytes);
+    });
 }
 
 void ApplyByteTable(gfx::Bitmap& target, const ByteTable& table) {

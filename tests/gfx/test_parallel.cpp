@@ -1,5 +1,5 @@
 // Work split over the cores gives the same bytes as on one thread: the resampler
-// in every direction and mode, and the format conversions; the pool runs every
+// in every direction and mode, the format conversions and the turns; the pool runs every
 // band once, passes failures on and never makes nested or concurrent callers
 // wait for each other.
 #include <gtest/gtest.h>
@@ -14,6 +14,7 @@
 #include "gfx/bitmap.h"
 #include "gfx/canvas.h"
 #include "gfx/parallel.h"
+#include "gfx/rotate.h"
 #include "pictures.h"
 
 namespace {
@@ -74,6 +75,13 @@ TEST(Parallel, FormatConversionsGiveTheSameBytesOnAnyNumberOfThreads) {
             bitmap->SetPixelFormat(to);
             return bitmap;
         });
+    }
+}
+
+TEST(Parallel, TurnsGiveTheSameBytesOnAnyNumberOfThreads) {
+    const std::unique_ptr<gfx::Bitmap> source = gfxtest::Numbered(1400, 1000, gfx::PixelFormat::pf24bit);
+    for (const int angle : {90, -90, 180, 33}) {
+        ExpectSameOnAnyThreads("turn", [&] { return gfx::RotateBitmap(*source, angle, gfx::RGB(1, 2, 3)); });
     }
 }
 

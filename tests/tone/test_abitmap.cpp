@@ -113,8 +113,10 @@ protected:
 
 TEST_P(ToneOperation, ChangesEveryPixelOfAnySizeAndLeavesPaddingAlone) {
     // 5 pixels leave one byte of padding a row; 0 x 7 and 7 x 0 have nothing to do;
-    // 40000 x 2 and 2 x 40000 go beyond 16-bit row and byte counters.
-    for (const auto& [w, h] : std::vector<std::pair<int32_t, int32_t>>{{5, 3}, {0, 7}, {7, 0}, {40000, 2}, {2, 40000}}) {
+    // 40000 x 2 and 2 x 40000 go beyond 16-bit row and byte counters; 1200 x 900
+    // is shared out over the cores in bands of rows.
+    for (const auto& [w, h] :
+         std::vector<std::pair<int32_t, int32_t>>{{5, 3}, {0, 7}, {7, 0}, {40000, 2}, {2, 40000}, {1200, 900}}) {
         Bitmap bitmap(w, h, PixelFormat::pf24bit);
         for (int32_t y = 0; y < h; ++y)
             for (int64_t i = 0; i < int64_t{w} * 3; ++i) bitmap.ScanLine(y)[i] = uint8_t(y * 97 + i * 17 + 3);
