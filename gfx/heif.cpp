@@ -2,7 +2,6 @@
 
 #include <libheif/heif.h>
 
-#include <cstring>
 #include <memory>
 #include <mutex>
 #include <string>
