@@ -13,6 +13,7 @@
 #include "gfx/colour/embedded_look.h"
 #include "gfx/decoded_picture.h"
 #include "gfx/exceptions.h"
+#include "gfx/jpeg.h"
 #include "gfx/pixel_budget.h"
 #include "gfx/picture.h"
 #include "gfx/qt/qimage_bridge.h"
@@ -141,6 +142,23 @@ TEST_F(NewKinds, EveryOrientationComesOutUpright) {
     }
 }
 
+TEST_F(NewKinds, AJpegReadSmallerIsAskedAndGivenItsUprightSize) {
+    const QString path = Path("side.jpg");
+    ASSERT_TRUE(WriteKind(path, StoredFor(CornerMarks(256, 512), 6)));
+    ASSERT_TRUE(SetOrientation(path, 6));
+    const QByteArray bytes = ReadBytes(path);
+    gfx::Size asked;
+    const auto decoded = gfx::ReadJpeg(reinterpret_cast<const uint8_t*>(bytes.constData()), static_cast<size_t>(bytes.size()),
+                                       [&](int32_t width, int32_t height) {
+                                           asked = {width, height};
+                                           return gfx::Size{64, 128};
+                                       });
+    EXPECT_EQ(asked, (gfx::Size{256, 512}));
+    EXPECT_EQ(decoded->Width(), 64) << "a quarter of the upright width";
+    EXPECT_EQ(decoded->Height(), 128);
+    ExpectCorners(gfx::ToQImage(*decoded), 64, 128, 16, "reduced");
+}
+
 TEST_F(NewKinds, HeifTransformationsComeOutUprightOnce) {
     // heif-enc stores the picture as it is; an EXIF orientation inside a HEIF
     // only repeats the file's own transformations and is not applied.
@@ -203,6 +221,23 @@ TEST_F(NewKinds, TaggedPicturesComeOutAsLittleCmsConvertsThem) {
         ASSERT_TRUE(RunTool("jpgicc", {"-t1", "-b", "-q100", "-o*sRGB", jpg, jpgOut})) << profile.name;
         EXPECT_LE(DeltaE2000(Load(jpg).pixel(10, 40), Load(jpgOut).pixel(10, 40)), 2.0) << profile.name;
     }
+}
+
+TEST_F(NewKinds, AnAvifDescribedAsDisplayP3ComesOutAsLittleCmsConvertsIt) {
+    if (!HaveTool("tificc") || !HaveTool("avifenc")) GTEST_SKIP() << "liblcms2-utils or libavif-bin is not installed";
+    // The same pixels coded twice, once described as sRGB and once as Display P3
+    // (colour primaries 12, the sRGB curve): only the description differs.
+    const QString png = Path("field.png");
+    ASSERT_TRUE(WriteFile(png, Encoded(ColourField(64, 48), "png")));
+    const QString srgb = Path("srgb.avif"), p3 = Path("p3.avif");
+    ASSERT_TRUE(RunTool("avifenc", {"-s", "10", "--min", "2", "--max", "2", "--cicp", "1/13/6", png, srgb}));
+    ASSERT_TRUE(RunTool("avifenc", {"-s", "10", "--min", "2", "--max", "2", "--cicp", "12/13/6", png, p3}));
+    const QString decodedTif = Path("decoded.tif");
+    ASSERT_TRUE(WriteFile(decodedTif, Encoded(Load(srgb), "tiff")));
+    ASSERT_TRUE(EmbedProfile(decodedTif, DisplayP3Profile()));
+    const QString reference = Path("reference.tif");
+    ASSERT_TRUE(RunTool("tificc", {"-t1", "-b", "-o*sRGB", decodedTif, reference}));
+    ExpectCloseToReference(Load(p3), Load(reference), "nclx p3");
 }
 
 TEST_F(NewKinds, UntaggedAndSrgbLookReadsNothing) {

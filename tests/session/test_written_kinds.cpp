@@ -178,5 +178,32 @@ TEST_F(WrittenKinds, WrittenFilesAreUprightSrgbWithoutProfileOrOrientation) {
     }
 }
 
+TEST_F(WrittenKinds, AReducedReadOfAPhotoOnItsSideIsUprightAndKnowsItsOwnSize) {
+    // Stored 512 x 256 with orientation 6: upright 256 x 512, read at a quarter.
+    const QString photo = Path(QStringLiteral("side.jpg"));
+    ASSERT_TRUE(WriteKind(photo, StoredFor(CornerMarks(256, 512), 6)));
+    ASSERT_TRUE(SetOrientation(photo, 6));
+    BatchSettings settings;
+    settings.width = 64;
+    settings.height = 128;
+    settings.type = SaveType::Png;
+    settings.outputFolder = Path(QStringLiteral("small"));
+    QDir().mkpath(settings.outputFolder);
+    const BatchResult result = session_.BatchStep(photo, settings);
+    EXPECT_EQ(result.width, 64);
+    EXPECT_EQ(result.height, 128);
+    EXPECT_EQ(session_.State().PictureWidth, 256) << "the picture's own upright size";
+    EXPECT_EQ(session_.State().PictureHeight, 512);
+    const QImage written(result.written, "png");
+    const QPoint corners[4] = {{4, 4}, {59, 4}, {4, 123}, {59, 123}};
+    for (int i = 0; i < 4; ++i) {
+        const QRgb got = written.pixel(corners[i]), want = kCornerColours[i];
+        EXPECT_LE(std::max({std::abs(qRed(got) - qRed(want)), std::abs(qGreen(got) - qGreen(want)),
+                            std::abs(qBlue(got) - qBlue(want))}),
+                  16)
+            << "corner " << i;
+    }
+}
+
 }  // namespace
 }  // namespace morvi
