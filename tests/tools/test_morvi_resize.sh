@@ -52,6 +52,15 @@ status=$?
 [ "$(jsize out7/c.jpg)" = 300x200 ] || fail "--format jpg writes c.jpg at its own size"
 "$tool" --format bmp --out out7 in/a.jpg || fail "format bmp"
 [ "$(size out7/a.bmp)" = 800x600 ] || fail "--format bmp writes a.bmp"
+# The kinds besides BMP and JPEG: asked for, and kept by a source of that kind.
+"$tool" --format png --out out9 in/c.bmp || fail "format png"
+[ "$(identify -format '%m %wx%h' out9/c.png 2>/dev/null)" = "PNG 300x200" ] || fail "--format png writes c.png"
+"$tool" --format webp --magnification 1/4 --out out9 out9/c.png || fail "format webp"
+[ "$(identify -format '%m %wx%h' out9/c.webp 2>/dev/null)" = "WEBP 160x100" ] || fail "--format webp writes c.webp"
+"$tool" --width 100 --in-place out9/c.png out9/c.webp || fail "in place over PNG and WebP"
+[ "$(identify -format '%m %wx%h' out9/c.png 2>/dev/null)" = "PNG 100x70" ] || fail "a PNG stays a PNG in place"
+[ "$(identify -format '%m %wx%h' out9/c.webp 2>/dev/null)" = "WEBP 100x60" ] || fail "a WebP stays a WebP in place"
+[ -e out9/c.bmp ] && fail "a PNG or WebP source got a .bmp beside it"
 
 # --- the same bytes with any number of jobs ----------------------------------------
 mkdir photos
