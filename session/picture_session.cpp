@@ -10,6 +10,7 @@
 #include "dib/kvdib.h"
 #include "gfx/canvas.h"
 #include "gfx/exceptions.h"
+#include "gfx/decoded_picture.h"
 #include "gfx/jpeg.h"
 #include "gfx/pixel_budget.h"
 #include "gfx/qt/clipboard_offer.h"
@@ -78,6 +79,7 @@ namespace {
 const gfx::Bitmap* DeviceBitmapOf(const gfx::Graphic& graphic) {
     const gfx::Bitmap* bitmap = dynamic_cast<const gfx::Bitmap*>(&graphic);
     if (const auto* jpeg = dynamic_cast<const gfx::JpegImage*>(&graphic)) bitmap = &jpeg->Pixels();
+    if (const auto* decoded = dynamic_cast<const gfx::DecodedPicture*>(&graphic)) bitmap = &decoded->Pixels();
     return bitmap != nullptr && bitmap->Format() == gfx::pfDevice ? bitmap : nullptr;
 }
 
