@@ -61,8 +61,11 @@ std::vector<uint8_t> ProfileOf(const heif_image_handle* handle) {
         return icc;
     }
     heif_color_profile_nclx* raw = nullptr;
-    if (heif_image_handle_get_nclx_color_profile(handle, &raw).code != heif_error_Ok || raw == nullptr) return {};
+    const heif_error error = heif_image_handle_get_nclx_color_profile(handle, &raw);
+    // The description may be handed over even with an error (values it does
+    // not know): it is owned before the answer is looked at.
     const std::unique_ptr<heif_color_profile_nclx, NclxDeleter> nclx(raw);
+    if (error.code != heif_error_Ok || !nclx) return {};
     const bool srgbPrimaries = nclx->color_primaries == heif_color_primaries_ITU_R_BT_709_5 ||
                                nclx->color_primaries == heif_color_primaries_unspecified;
     const ToneCurve curve = CurveOf(nclx->transfer_characteristics);

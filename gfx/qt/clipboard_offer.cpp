@@ -13,6 +13,7 @@
 #include "gfx/dib_layout.h"
 #include "gfx/dibheaders.h"
 #include "gfx/pixel_budget.h"
+#include "gfx/qt/png_chunks.h"
 #include "gfx/qt/qt_readers.h"
 
 namespace gfx {
@@ -49,20 +50,28 @@ constexpr char kContext[] = "Clipboard picture";
 
 // Raster types Qt can decode, other than the BMP types handled byte for byte.
 // The size each offer claims is refused above the budget before it is decoded.
+// Offered bytes are read here, never through the mime data's own image: Qt
+// would decode another program's bytes for it without any of these checks.
 std::optional<QImage> DecodeRasterOffer(const QMimeData* mime) {
-    if (mime->hasImage()) {
-        const QImage image = qvariant_cast<QImage>(mime->imageData());
-        if (!image.isNull()) return image;
-    }
+    bool offeredBytes = false;
     for (const QString& format : mime->formats()) {
         if (!format.startsWith(QLatin1String("image/")) || IsMetafileType(format)) continue;
+        offeredBytes = true;
         QByteArray bytes = mime->data(format);
+        CheckPngChunks(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                                                static_cast<size_t>(bytes.size())),
+                       kContext);
         QBuffer buffer(&bytes);
         QImageReader reader(&buffer);
         reader.setAllocationLimit(kQtReaderLimitMiB);
         if (const QSize size = reader.size(); size.isValid()) CheckPictureBudget(size.width(), size.height(), kContext);
         QImage image;
         if (reader.read(&image) && !image.isNull()) return image;
+    }
+    // A picture this process put there itself.
+    if (!offeredBytes && mime->hasImage()) {
+        QImage image = qvariant_cast<QImage>(mime->imageData());
+        if (!image.isNull()) return image;
     }
     return std::nullopt;
 }

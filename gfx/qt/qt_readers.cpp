@@ -11,6 +11,7 @@
 #include "gfx/exceptions.h"
 #include "gfx/pixel_budget.h"
 #include "gfx/pixels.h"
+#include "gfx/qt/png_chunks.h"
 #include "gfx/qt/qimage_bridge.h"
 #include "gfx/stream.h"
 
@@ -38,6 +39,9 @@ std::string ReasonOf(const QImageReader& reader) { return reader.errorString().t
 QImage ReadWithQt(Stream& stream, const char* format) { return ReadWithQt(ReadRest(stream), format); }
 
 QImage ReadWithQt(QByteArray bytes, const char* format) {
+    CheckPngChunks(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                                            static_cast<size_t>(bytes.size())),
+                   "Picture");
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, format);

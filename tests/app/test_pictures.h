@@ -88,7 +88,23 @@ inline QByteArray RleBmp(int32_t width, int32_t height, const QByteArray& rle)
 
 // A real PNG file whose header has been made to claim width x height (with the
 // header chunk's checksum mended, so that readers believe it).
-inline QByteArray PngClaiming(uint32_t width, uint32_t height)
+// The CRC a PNG chunk ends with, over its type and data.
+inline uint32_t PngCrc(const QByteArray& bytes, qsizetype from, qsizetype to)
+{
+    uint32_t crc = 0xFFFFFFFF;
+    for (qsizetype i = from; i < to; ++i) {
+        crc ^= static_cast<uint8_t>(bytes[i]);
+        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    return ~crc;
+}
+
+inline void PutBigEndian32(QByteArray& bytes, qsizetype at, uint32_t value)
+{
+    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (24 - 8 * i));
+}
+
+inline QByteArray SmallRedPng()
 {
     QImage small(4, 4, QImage::Format_RGB32);
     small.fill(Qt::red);
@@ -96,20 +112,32 @@ inline QByteArray PngClaiming(uint32_t width, uint32_t height)
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
     small.save(&buffer, "PNG");
-    // Width and height at bytes 16 to 23, big-endian; the CRC of the chunk's
-    // type and data (bytes 12 to 28) right behind them.
-    for (int i = 0; i < 4; ++i) {
-        png[16 + i] = static_cast<char>(width >> (24 - 8 * i));
-        png[20 + i] = static_cast<char>(height >> (24 - 8 * i));
-    }
-    uint32_t crc = 0xFFFFFFFF;
-    for (int i = 12; i < 29; ++i) {
-        crc ^= static_cast<uint8_t>(png[i]);
-        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
-    }
-    crc = ~crc;
-    for (int i = 0; i < 4; ++i) png[29 + i] = static_cast<char>(crc >> (24 - 8 * i));
     return png;
+}
+
+// A 4 x 4 red PNG whose header claims another size.
+inline QByteArray PngClaiming(uint32_t width, uint32_t height)
+{
+    QByteArray png = SmallRedPng();
+    // Width and height at bytes 16 to 23; the CRC of the chunk's type and data
+    // (bytes 12 to 28) right behind them.
+    PutBigEndian32(png, 16, width);
+    PutBigEndian32(png, 20, height);
+    PutBigEndian32(png, 29, PngCrc(png, 12, 29));
+    return png;
+}
+
+// The 4 x 4 red PNG with a text chunk behind its header, holding the text and
+// claiming the given length: the text's own length for a well-formed chunk.
+inline QByteArray PngWithText(const QByteArray& text, uint32_t claimed)
+{
+    const QByteArray png = SmallRedPng();
+    QByteArray chunk(4, '\0');
+    PutBigEndian32(chunk, 0, claimed);
+    chunk.append("tEXt").append(text).append(QByteArray(4, '\0'));
+    PutBigEndian32(chunk, chunk.size() - 4, PngCrc(chunk, 4, chunk.size() - 4));
+    constexpr qsizetype kBehindHeader = 8 + 25;
+    return png.left(kBehindHeader) + chunk + png.mid(kBehindHeader);
 }
 
 }  // namespace morvi::test

@@ -10,8 +10,10 @@
 
 #include "dib/kvdib.h"
 #include "gfx/bitmap.h"
+#include "gfx/exceptions.h"
 #include "gfx/qt/clipboard_offer.h"
 #include "gfx/stream.h"
+#include "tests/app/test_pictures.h"
 
 namespace gfx {
 namespace {
@@ -88,6 +90,32 @@ TEST(ClipboardBridge, OffersAreReadInTheirBestForm) {
     MimeClipboardSource textSource(&textOffer);
     EXPECT_FALSE(textSource.HasFormat(gfx::CF_DIB));
     EXPECT_FALSE(textSource.Metafile());
+}
+
+// Another program's PNG is read by the bridge's own guarded reader, not by
+// the mime data's image, which would hand libpng the 1.9 GB the chunk claims.
+TEST(ClipboardBridge, APngOfferWithAChunkPastItsEndIsRefused) {
+    const QByteArray text("Comment\0x", 9);
+    QMimeData offer;
+    offer.setData(QStringLiteral("image/png"), morvi::test::PngWithText(text, 1953038373u));
+    MimeClipboardSource source(&offer);
+    EXPECT_TRUE(source.HasFormat(gfx::CF_DIB));
+    EXPECT_THROW(source.GetData(gfx::CF_DIB), gfx::EInvalidGraphic);
+
+    QMimeData sound;
+    sound.setData(QStringLiteral("image/png"), morvi::test::PngWithText(text, static_cast<uint32_t>(text.size())));
+    const auto packed = MimeClipboardSource(&sound).GetData(gfx::CF_DIB);
+    ASSERT_TRUE(packed);
+    EXPECT_EQ(packed->size(), 40u + 4u * 12u);
+}
+
+// A picture this process put on the clipboard itself comes through its image.
+TEST(ClipboardBridge, AnImageOfThisProcessIsTaken) {
+    QMimeData own;
+    own.setImageData(Pattern(3, 2));
+    const auto packed = MimeClipboardSource(&own).GetData(gfx::CF_DIB);
+    ASSERT_TRUE(packed);
+    EXPECT_EQ(packed->size(), 40u + 2u * 12u);
 }
 
 // A BMP whose pixels start after a gap (bfOffBits past the colour table) still

@@ -362,6 +362,25 @@ TEST_F(NewKinds, OversizedPicturesAreRefusedFromTheirHeaders) {
     }
 }
 
+// libpng allocates what a text chunk claims before reading it: a few hundred
+// bytes claiming 1.9 GB are refused before the reader runs, while a chunk that
+// is all there is read past as before.
+TEST_F(NewKinds, APngChunkClaimingMoreThanTheFileHoldsIsRefusedUpFront) {
+    const QByteArray text("Comment\0a picture with a remark", 32);
+    ASSERT_TRUE(WriteFile(Path("remark.png"), PngWithText(text, static_cast<uint32_t>(text.size()))));
+    const QImage remark = Load(Path("remark.png"));
+    EXPECT_EQ(remark.size(), QSize(4, 4));
+    EXPECT_EQ(remark.pixel(3, 3), qRgb(255, 0, 0));
+
+    ASSERT_TRUE(WriteFile(Path("claims.png"), PngWithText(text, 1953038373u)));
+    try {
+        Load(Path("claims.png"));
+        ADD_FAILURE() << "a PNG claiming a 1.9 GB chunk was read";
+    } catch (const gfx::EInvalidGraphic& e) {
+        EXPECT_NE(std::string(e.what()).find("PNG data is broken"), std::string::npos) << e.what();
+    }
+}
+
 TEST_F(NewKinds, BrokenFilesAreRefusedWithTheReadersReason) {
     for (const KindCase& c : kKinds) {
         const QString good = Path(QStringLiteral("g-") + c.file);

@@ -145,5 +145,19 @@ TEST_F(HostileFiles, OffersClaimingGiganticPicturesAreRefusedBeforeTheSessionIsC
     EXPECT_LT(PeakKiB() - before, 64 * 1024) << "peak memory grew by " << (PeakKiB() - before) << " KiB";
 }
 
+// A PNG offer whose text chunk claims 1.9 GB: an error, the picture kept, and
+// none of the claimed memory taken.
+TEST_F(HostileFiles, APngOfferClaimingAHugeChunkIsAnErrorAndThePictureStays) {
+    const long before = PeakKiB();
+    auto* mime = new QMimeData;  // owned by the clipboard from here on
+    mime->setData(QStringLiteral("image/png"), test::PngWithText(QByteArray("Comment\0x", 9), 1953038373u));
+    QGuiApplication::clipboard()->setMimeData(mime);
+    window_->RunHandler([&] { window_->Button2Click(); });
+    ASSERT_EQ(ui_.errors.size(), 1);
+    EXPECT_TRUE(ui_.errors.front().contains(QStringLiteral("PNG data is broken"))) << ui_.errors.front().toStdString();
+    EXPECT_EQ(window_->Session().SourcePicture->Width(), 64);
+    EXPECT_LT(PeakKiB() - before, 64 * 1024) << "peak memory grew by " << (PeakKiB() - before) << " KiB";
+}
+
 }  // namespace
 }  // namespace morvi
