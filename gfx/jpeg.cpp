@@ -14,6 +14,7 @@
 #include "canvas.h"
 #include "colour/as_shown.h"
 #include "exceptions.h"
+#include "page_warmer.h"
 #include "pixel_budget.h"
 #include "pixels.h"
 #include "stream.h"
@@ -133,6 +134,31 @@ EmbeddedLook LookOf(jpeg_decompress_struct& info) {
     return look;
 }
 
+// The rows of the picture into the bitmap, the pages it will fill being made
+// ready on another core meanwhile.
+void DecodeRows(jpeg_decompress_struct& info, Bitmap& bitmap, bool cmyk) {
+    const PageWarmer warmer(bitmap.ScanLine(0), static_cast<size_t>(bitmap.Stride()) * info.output_height);
+    const JDIMENSION width = info.output_width;
+    if (cmyk) {
+        std::vector<uint8_t> row(4 * static_cast<size_t>(width));
+        while (info.output_scanline < info.output_height) {
+            const auto y = static_cast<int32_t>(info.output_scanline);
+            JSAMPROW rows[1] = {row.data()};
+            if (jpeg_read_scanlines(&info, rows, 1) != 1) break;
+            CmykToBGRX(row.data(), reinterpret_cast<uint32_t*>(bitmap.ScanLine(y)), width, info.saw_Adobe_marker);
+        }
+    } else {
+        // The library writes the device format straight into the bitmap's rows.
+        JSAMPROW rows[16];
+        while (info.output_scanline < info.output_height) {
+            const JDIMENSION first = info.output_scanline;
+            const JDIMENSION n = std::min<JDIMENSION>(16, info.output_height - first);
+            for (JDIMENSION i = 0; i < n; ++i) rows[i] = bitmap.ScanLine(static_cast<int32_t>(first + i));
+            if (jpeg_read_scanlines(&info, rows, n) == 0) break;
+        }
+    }
+}
+
 }  // namespace
 
 std::unique_ptr<Bitmap> ReadJpeg(const uint8_t* data, size_t size, const Graphic::SizeWanted& wanted) {
@@ -159,26 +185,7 @@ std::unique_ptr<Bitmap> ReadJpeg(const uint8_t* data, size_t size, const Graphic
 
     auto bitmap = std::make_unique<Bitmap>(static_cast<int32_t>(d.info.output_width),
                                            static_cast<int32_t>(d.info.output_height), PixelFormat::pf32bit);
-    const JDIMENSION width = d.info.output_width;
-    if (cmyk) {
-        std::vector<uint8_t> row(4 * static_cast<size_t>(width));
-        while (d.info.output_scanline < d.info.output_height) {
-            const auto y = static_cast<int32_t>(d.info.output_scanline);
-            JSAMPROW rows[1] = {row.data()};
-            if (jpeg_read_scanlines(&d.info, rows, 1) != 1) break;
-            CmykToBGRX(row.data(), reinterpret_cast<uint32_t*>(bitmap->ScanLine(y)), width,
-                       d.info.saw_Adobe_marker);
-        }
-    } else {
-        // The library writes the device format straight into the bitmap's rows.
-        JSAMPROW rows[16];
-        while (d.info.output_scanline < d.info.output_height) {
-            const JDIMENSION first = d.info.output_scanline;
-            const JDIMENSION n = std::min<JDIMENSION>(16, d.info.output_height - first);
-            for (JDIMENSION i = 0; i < n; ++i) rows[i] = bitmap->ScanLine(static_cast<int32_t>(first + i));
-            if (jpeg_read_scanlines(&d.info, rows, n) == 0) break;
-        }
-    }
+    DecodeRows(d.info, *bitmap, cmyk);
     jpeg_finish_decompress(&d.info);
     return AsShown(std::move(bitmap), look, Alpha::None);
 }

@@ -136,16 +136,23 @@ bool SameRawMeaning(const Bitmap& a, const Bitmap& b) {
 void PointCopy(Bitmap& dest, const Bitmap& source, const AxisMap& xs, const AxisMap& ys) {
     const bool raw = SameRawMeaning(dest, source);
     const PixelFormat df = dest.Format(), sf = source.Format();
-    // A straight run of whole bytes can be copied at once.
-    bool straight = raw && BitsPerPixel(df) >= 8;
-    for (size_t n = 0; straight && n < xs.Size(); ++n)
-        straight = xs.count[n] == 1 && xs.tapIndex[xs.first[n]] == xs.tapIndex[xs.first[0]] + static_cast<int32_t>(n);
+    // Columns read one after another, left to right, each once.
+    bool consecutive = true;
+    for (size_t n = 0; consecutive && n < xs.Size(); ++n)
+        consecutive =
+            xs.count[n] == 1 && xs.tapIndex[xs.first[n]] == xs.tapIndex[xs.first[0]] + static_cast<int32_t>(n);
+    // A straight run of whole bytes can be copied at once; a straight run in
+    // another format is converted a row at a time, which gives the same bytes
+    // as converting pixel by pixel.
+    const bool straight = consecutive && raw && BitsPerPixel(df) >= 8;
+    const bool rowConversion = consecutive && !raw;
     const size_t bytesPerPixel = static_cast<size_t>(BitsPerPixel(df) / 8);
     PrepareRows(dest);
     ForEachRowBand(static_cast<int64_t>(ys.Size()), RowsPerBand(xs.Size(), ys.Size(), ys.Size()), [&](int64_t begin, int64_t end) {
         // Codecs remember nearest colours as they go: one pair per band.
         PixelCodec from(source);
         PixelCodec to(dest);
+        std::vector<uint32_t> converted(rowConversion ? xs.Size() : 0);
         for (auto m = static_cast<size_t>(begin); m < static_cast<size_t>(end); ++m) {
             if (ys.count[m] == 0) continue;
             const uint8_t* src = source.ScanLine(ys.tapIndex[ys.first[m]]);
@@ -154,6 +161,12 @@ void PointCopy(Bitmap& dest, const Bitmap& source, const AxisMap& xs, const Axis
                 std::memmove(dst + bytesPerPixel * static_cast<size_t>(xs.begin),
                              src + bytesPerPixel * static_cast<size_t>(xs.tapIndex[xs.first[0]]),
                              bytesPerPixel * xs.Size());
+                continue;
+            }
+            if (rowConversion) {
+                const auto count = static_cast<int32_t>(xs.Size());
+                from.ReadRow(src, xs.tapIndex[xs.first[0]], count, converted.data());
+                to.WriteRow(dst, xs.begin, count, converted.data());
                 continue;
             }
             for (size_t n = 0; n < xs.Size(); ++n) {

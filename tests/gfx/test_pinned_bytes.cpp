@@ -240,4 +240,30 @@ TEST(PinnedBytes, FilteredAndPointStretch) {
     }
 }
 
+// A copy at its own width into another format, the point stretch's straight
+// road, gives the bytes pixel-by-pixel conversion gives, padding and the pixels
+// outside the copied rectangle included.
+TEST(PinnedBytes, SameWidthCopiesIntoAnotherFormatConvertAsEachPixelWould) {
+    for (const PixelFormat from : kAllFormats)
+        for (const PixelFormat into : kAllFormats) {
+            if (from == into) continue;
+            for (const int32_t w : {1, 3, 4, 7, 33}) {
+                const auto source = Source(from, w + 2, 5, static_cast<uint32_t>(w) * 31u);
+                Bitmap dest(w + 3, 5, into);
+                Scramble(dest, 7);
+                const auto expected = dest.CloneBitmap();
+                gfx::PixelCodec read(*source);
+                gfx::PixelCodec write(*expected);
+                for (int32_t y = 0; y < 4; ++y)
+                    for (int32_t x = 0; x < w; ++x)
+                        write.Write(expected->ScanLine(y + 1), x + 2, read.Read(source->ScanLine(y), x + 1));
+                gfx::StretchBitmap(dest, {2, 1, w + 2, 5}, *source, {1, 0, w + 1, 4}, StretchMode::ColorOnColor);
+                for (int32_t y = 0; y < 5; ++y)
+                    ASSERT_EQ(std::memcmp(dest.ScanLine(y), expected->ScanLine(y), gfx::RowBytes(into, w + 3)), 0)
+                        << gfx::BitsPerPixel(from) << " to " << gfx::BitsPerPixel(into) << " bits, width " << w
+                        << ", row " << y;
+            }
+        }
+}
+
 }  // namespace
