@@ -166,17 +166,8 @@ std::optional<std::vector<uint8_t>> PackedDIBFromBmpFile(const QByteArray& bmp) 
 
 std::vector<uint8_t> PackedDIBFromImage(const QImage& source) {
     CheckPictureBudget(source.width(), source.height(), kContext);
-    QImage image(source.size(), QImage::Format_RGB32);
-    image.fill(Qt::white);
-    {
-        // A reader may hand over indices beyond the colour table it found; Qt's
-        // painter would read past that table, while its conversion pads it.
-        const QImage drawable = source.colorCount() > 0 ? source.convertToFormat(QImage::Format_ARGB32) : source;
-        QPainter painter(&image);
-        painter.drawImage(0, 0, drawable);
-    }
-    const uint32_t width = static_cast<uint32_t>(image.width());
-    const uint32_t height = static_cast<uint32_t>(image.height());
+    const uint32_t width = static_cast<uint32_t>(source.width());
+    const uint32_t height = static_cast<uint32_t>(source.height());
     const auto stride = static_cast<size_t>(DIBStride(width, 24));
     const size_t header = sizeof(BITMAPINFOHEADER);
     std::vector<uint8_t> packed(header + stride * height, 0);
@@ -189,14 +180,33 @@ std::vector<uint8_t> PackedDIBFromImage(const QImage& source) {
     PutU32(packed, 20, static_cast<uint32_t>(stride * height));
     PutU32(packed, 24, kDefaultPelsPerMeter);
     PutU32(packed, 28, kDefaultPelsPerMeter);
-    for (uint32_t y = 0; y < height; ++y) {
-        // Bottom-up: the last row of the picture comes first.
-        const auto* in = reinterpret_cast<const QRgb*>(image.constScanLine(static_cast<int>(height - 1 - y)));
-        uint8_t* out = packed.data() + header + stride * y;
-        for (uint32_t x = 0; x < width; ++x) {
-            out[3 * x] = static_cast<uint8_t>(qBlue(in[x]));
-            out[3 * x + 1] = static_cast<uint8_t>(qGreen(in[x]));
-            out[3 * x + 2] = static_cast<uint8_t>(qRed(in[x]));
+    // Composed on white a band of rows at a time: a whole-picture ARGB copy and a
+    // whole-picture white canvas beside the offered picture and the packed block
+    // would triple what a large paste needs. Each pixel is blended on its own, so
+    // bands give the same pixels as one pass.
+    constexpr int64_t kBandPixels = int64_t{1} << 20;
+    const int bandRows = static_cast<int>(std::clamp<int64_t>(kBandPixels / std::max<uint32_t>(width, 1), 1, height));
+    QImage band(static_cast<int>(width), bandRows, QImage::Format_RGB32);
+    for (int top = 0; top < static_cast<int>(height); top += bandRows) {
+        const int rows = std::min(bandRows, static_cast<int>(height) - top);
+        band.fill(Qt::white);
+        {
+            // A reader may hand over indices beyond the colour table it found; Qt's
+            // painter would read past that table, while its conversion pads it.
+            const QImage part = source.copy(0, top, static_cast<int>(width), rows);
+            const QImage drawable = part.colorCount() > 0 ? part.convertToFormat(QImage::Format_ARGB32) : part;
+            QPainter painter(&band);
+            painter.drawImage(0, 0, drawable);
+        }
+        for (int row = 0; row < rows; ++row) {
+            // Bottom-up: the last row of the picture comes first.
+            const auto* in = reinterpret_cast<const QRgb*>(band.constScanLine(row));
+            uint8_t* out = packed.data() + header + stride * (height - 1 - static_cast<uint32_t>(top + row));
+            for (uint32_t x = 0; x < width; ++x) {
+                out[3 * x] = static_cast<uint8_t>(qBlue(in[x]));
+                out[3 * x + 1] = static_cast<uint8_t>(qGreen(in[x]));
+                out[3 * x + 2] = static_cast<uint8_t>(qRed(in[x]));
+            }
         }
     }
     return packed;

@@ -5,6 +5,7 @@
 #include <QBuffer>
 #include <QImage>
 #include <QMimeData>
+#include <QPainter>
 
 #include <cstring>
 
@@ -53,6 +54,32 @@ TEST(ClipboardBridge, TransparentPartsArriveWhite) {
     EXPECT_EQ(packed[40], 255);  // blue of the transparent pixel, laid on white
     EXPECT_EQ(packed[45], 255);  // red of the opaque one
     EXPECT_EQ(packed[43], 0);
+}
+
+// A wide picture is composed in several bands of rows; every row lands where one
+// pass on a white canvas would put it, half-transparent pixels blended alike.
+TEST(ClipboardBridge, AWidePictureComposedInBandsMatchesOnePassOnWhite) {
+    const int w = 1 << 19, h = 5;
+    QImage image(w, h, QImage::Format_ARGB32);
+    for (int y = 0; y < h; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < w; ++x) row[x] = qRgba(x * 7 + y, y * 50, x * 3, (x * 13 + y * 29) % 256);
+    }
+    QImage whole(w, h, QImage::Format_RGB32);
+    whole.fill(Qt::white);
+    QPainter(&whole).drawImage(0, 0, image);
+    const std::vector<uint8_t> packed = PackedDIBFromImage(image);
+    const size_t stride = static_cast<size_t>(w) * 3;
+    ASSERT_EQ(packed.size(), 40 + stride * h);
+    for (int y = 0; y < h; ++y) {
+        const auto* expected = reinterpret_cast<const QRgb*>(whole.constScanLine(y));
+        const uint8_t* got = packed.data() + 40 + stride * static_cast<size_t>(h - 1 - y);
+        for (int x = 0; x < w; ++x) {
+            ASSERT_EQ(got[3 * x], qBlue(expected[x])) << x << "," << y;
+            ASSERT_EQ(got[3 * x + 1], qGreen(expected[x])) << x << "," << y;
+            ASSERT_EQ(got[3 * x + 2], qRed(expected[x])) << x << "," << y;
+        }
+    }
 }
 
 TEST(ClipboardBridge, OffersAreReadInTheirBestForm) {
