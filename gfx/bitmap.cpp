@@ -286,7 +286,7 @@ void Bitmap::SetPixelFormat(PixelFormat format) {
     // Device pixels to 24 bits go straight from row to row.
     const bool pack = format_ == PixelFormat::pf32bit && format == PixelFormat::pf24bit;
     const Bitmap& self = *this;
-    ForEachRowBand(height_, std::max<int64_t>(1, (int64_t{1} << 18) / std::max(width_, 1)), [&](int64_t begin, int64_t end) {
+    ForEachRowBand(height_, MinRowsPerBand(width_), [&](int64_t begin, int64_t end) {
         // Codecs remember nearest colours as they go: one pair per band.
         PixelCodec from(format_, fromTable);
         PixelCodec to(format, toTable);

@@ -22,4 +22,12 @@ void SetRowThreads(int threads);
 // on its own thread alone, so calls never wait for each other.
 void ForEachRowBand(int64_t rows, int64_t minRows, const std::function<void(int64_t begin, int64_t end)>& work);
 
+// The fewest rows worth a band of their own when a row costs the work of
+// pixelsPerRow pixels: bands of about 2^18 pixels, so that a small picture
+// stays on one thread and a large one is not cut into slivers.
+inline int64_t MinRowsPerBand(double pixelsPerRow) {
+    constexpr double kBandPixels = 1 << 18;
+    return pixelsPerRow >= kBandPixels ? 1 : static_cast<int64_t>(kBandPixels / (pixelsPerRow < 1 ? 1 : pixelsPerRow));
+}
+
 }  // namespace gfx

@@ -20,12 +20,10 @@ namespace {
 
 __extension__ typedef __int128 Wide;
 
-// Destination rows are shared out in bands of at least about 2^18 source pixels
-// read each, so that small pictures stay on one thread.
+// A destination row costs the source pixels it reads.
 int64_t RowsPerBand(size_t sourceColumns, size_t rows, size_t rowTaps) {
-    const double perRow = static_cast<double>(std::max<size_t>(sourceColumns, 1)) *
-                          std::max(1.0, static_cast<double>(rowTaps) / static_cast<double>(std::max<size_t>(rows, 1)));
-    return std::max<int64_t>(1, static_cast<int64_t>(static_cast<double>(1 << 18) / perRow));
+    return MinRowsPerBand(static_cast<double>(std::max<size_t>(sourceColumns, 1)) *
+                          std::max(1.0, static_cast<double>(rowTaps) / static_cast<double>(std::max<size_t>(rows, 1))));
 }
 
 // Gives dest pixels of its own before the bands write it from several threads.

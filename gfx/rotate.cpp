@@ -4,7 +4,6 @@
 // must be kept for the same picture to give the same bytes.
 #include "gfx/rotate.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -109,7 +108,7 @@ std::unique_ptr<Bitmap> RotateBitmap(const Bitmap& source, int angleDegrees, Col
     // Rows are shared out over the cores. Each band finds its first row's start
     // by the same additions one thread would have made, so that every sample
     // lands where it would on one thread.
-    ForEachRowBand(dh, std::max<int64_t>(1, (int64_t{1} << 18) / dw), [&](int64_t begin, int64_t end) {
+    ForEachRowBand(dh, MinRowsPerBand(dw), [&](int64_t begin, int64_t end) {
         long double rowX = firstX;
         long double rowY = firstY;
         for (int64_t j = 0; j < begin; ++j) {

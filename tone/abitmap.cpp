@@ -3,7 +3,6 @@
 // the per-byte formula while the pass over the picture stays a table look-up.
 #include "tone/abitmap.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstddef>
 
@@ -25,7 +24,7 @@ void ForEachRow(gfx::Bitmap& target, RowOp op) {
     if (rows <= 0 || width <= 0) return;
     const size_t rowBytes = static_cast<size_t>(width) * 3;
     (void)target.ScanLine(0);  // pixels of its own before several threads write them
-    gfx::ForEachRowBand(rows, std::max<int64_t>(1, (int64_t{1} << 18) / width), [&](int64_t begin, int64_t end) {
+    gfx::ForEachRowBand(rows, gfx::MinRowsPerBand(static_cast<double>(width)), [&](int64_t begin, int64_t end) {
         for (int64_t y = begin; y < end; ++y) op(target.ScanLine(static_cast<int32_t>(y)), rowBytes);
     });
 }

@@ -3,17 +3,19 @@
 #include <QBuffer>
 #include <QImageReader>
 #include <QMimeData>
-#include <QPainter>
 #include <QStringList>
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "gfx/byte_reader.h"
+#include "gfx/colour/as_shown.h"
 #include "gfx/dib_layout.h"
 #include "gfx/dibheaders.h"
 #include "gfx/pixel_budget.h"
 #include "gfx/qt/png_chunks.h"
+#include "gfx/qt/qimage_bridge.h"
 #include "gfx/qt/qt_readers.h"
 
 namespace gfx {
@@ -180,33 +182,22 @@ std::vector<uint8_t> PackedDIBFromImage(const QImage& source) {
     PutU32(packed, 20, static_cast<uint32_t>(stride * height));
     PutU32(packed, 24, kDefaultPelsPerMeter);
     PutU32(packed, 28, kDefaultPelsPerMeter);
-    // Composed on white a band of rows at a time: a whole-picture ARGB copy and a
-    // whole-picture white canvas beside the offered picture and the packed block
-    // would triple what a large paste needs. Each pixel is blended on its own, so
-    // bands give the same pixels as one pass.
+    // Laid on white as a picture read from a file is, a band of rows at a time:
+    // whole-picture copies beside the offered picture and the packed block would
+    // triple what a large paste needs. Each pixel is blended on its own, so bands
+    // give the same pixels as one pass. The conversion to 32 bits also pads the
+    // colour table of a reader that handed over indices beyond it.
     constexpr int64_t kBandPixels = int64_t{1} << 20;
     const int bandRows = static_cast<int>(std::clamp<int64_t>(kBandPixels / std::max<uint32_t>(width, 1), 1, height));
-    QImage band(static_cast<int>(width), bandRows, QImage::Format_RGB32);
     for (int top = 0; top < static_cast<int>(height); top += bandRows) {
         const int rows = std::min(bandRows, static_cast<int>(height) - top);
-        band.fill(Qt::white);
-        {
-            // A reader may hand over indices beyond the colour table it found; Qt's
-            // painter would read past that table, while its conversion pads it.
-            const QImage part = source.copy(0, top, static_cast<int>(width), rows);
-            const QImage drawable = part.colorCount() > 0 ? part.convertToFormat(QImage::Format_ARGB32) : part;
-            QPainter painter(&band);
-            painter.drawImage(0, 0, drawable);
-        }
+        const std::unique_ptr<Bitmap> band = FromQImage32(source.copy(0, top, static_cast<int>(width), rows));
+        if (source.hasAlphaChannel()) ComposeOnWhite(*band);
         for (int row = 0; row < rows; ++row) {
             // Bottom-up: the last row of the picture comes first.
-            const auto* in = reinterpret_cast<const QRgb*>(band.constScanLine(row));
+            const uint8_t* in = band->ScanLine(row);
             uint8_t* out = packed.data() + header + stride * (height - 1 - static_cast<uint32_t>(top + row));
-            for (uint32_t x = 0; x < width; ++x) {
-                out[3 * x] = static_cast<uint8_t>(qBlue(in[x]));
-                out[3 * x + 1] = static_cast<uint8_t>(qGreen(in[x]));
-                out[3 * x + 2] = static_cast<uint8_t>(qRed(in[x]));
-            }
+            for (uint32_t x = 0; x < width; ++x, in += 4, out += 3) std::memcpy(out, in, 3);
         }
     }
     return packed;

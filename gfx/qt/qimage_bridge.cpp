@@ -73,16 +73,19 @@ std::unique_ptr<Bitmap> FromQImage(const QImage& image) {
                 std::memcpy(bitmap->ScanLine(y), bgr.constScanLine(y), 3 * static_cast<size_t>(width));
             return bitmap;
         }
-        default: {
-            const QImage rgb = image.hasAlphaChannel() ? image.convertToFormat(QImage::Format_ARGB32)
-                                                       : image.convertToFormat(QImage::Format_RGB32);
-            if (rgb.isNull()) throw EOutOfMemory("Out of memory for a copy of the picture");
-            auto bitmap = std::make_unique<Bitmap>(width, height, PixelFormat::pf32bit);
-            for (int32_t y = 0; y < height; ++y)
-                std::memcpy(bitmap->ScanLine(y), rgb.constScanLine(y), 4 * static_cast<size_t>(width));
-            return bitmap;
-        }
+        default: return FromQImage32(image);
     }
+}
+
+std::unique_ptr<Bitmap> FromQImage32(const QImage& image) {
+    const QImage rgb = image.hasAlphaChannel() ? image.convertToFormat(QImage::Format_ARGB32)
+                                               : image.convertToFormat(QImage::Format_RGB32);
+    if (rgb.isNull() && !image.isNull()) throw EOutOfMemory("Out of memory for a copy of the picture");
+    auto bitmap = std::make_unique<Bitmap>(rgb.width(), rgb.height(), PixelFormat::pf32bit);
+    // ARGB32 lies in memory blue, green, red, alpha, as the bitmap's pixels do.
+    for (int32_t y = 0; y < rgb.height(); ++y)
+        std::memcpy(bitmap->ScanLine(y), rgb.constScanLine(y), 4 * static_cast<size_t>(rgb.width()));
+    return bitmap;
 }
 
 }  // namespace gfx

@@ -20,5 +20,8 @@ QImage ViewAsQImage(const Bitmap& bitmap);
 // colour table, 24-bit images stay 24-bit, everything else becomes 32-bit BGRX
 // (alpha, if any, is dropped; the colours are not premultiplied).
 std::unique_ptr<Bitmap> FromQImage(const QImage& image);
+// A 32-bit BGRX bitmap of any image; where the image has alpha, the fourth byte
+// holds it, straight (not premultiplied).
+std::unique_ptr<Bitmap> FromQImage32(const QImage& image);
 
 }  // namespace gfx

@@ -2,10 +2,10 @@
 
 #include <QByteArray>
 #include <QImage>
-#include <cstring>
 
 #include "gfx/colour/as_shown.h"
 #include "gfx/exceptions.h"
+#include "gfx/qt/qimage_bridge.h"
 #include "gfx/qt/qt_readers.h"
 #include "gfx/webp.h"
 
@@ -22,12 +22,7 @@ Decoded DecodeWithQt(std::span<const uint8_t> bytes, const char* format, Metadat
                                                     static_cast<qsizetype>(bytes.size()));
     const QImage image = ReadWithQt(view, format);
     const Alpha alpha = image.hasAlphaChannel() ? Alpha::Straight : Alpha::None;
-    const QImage argb = image.convertToFormat(alpha == Alpha::Straight ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-    if (argb.isNull()) throw EOutOfMemory("Out of memory for a copy of the picture");
-    auto pixels = std::make_unique<Bitmap>(argb.width(), argb.height(), PixelFormat::pf32bit);
-    // ARGB32 lies in memory blue, green, red, alpha, as the bitmap's pixels do.
-    for (int32_t y = 0; y < argb.height(); ++y)
-        std::memcpy(pixels->ScanLine(y), argb.constScanLine(y), 4 * static_cast<size_t>(argb.width()));
+    std::unique_ptr<Bitmap> pixels = FromQImage32(image);
     const EmbeddedLook look = metadata == Metadata::Embedded ? ReadEmbeddedLook(bytes) : EmbeddedLook{};
     return {AsShown(std::move(pixels), look, alpha), lossy};
 }
