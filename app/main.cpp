@@ -13,7 +13,7 @@
 #include "app/main_window/qt_interaction.h"
 #include "app/viewer/app_icon.h"
 #include "dib/kvdib.h"
-#include "gfx/qt/formats.h"
+#include "session/picture_kinds.h"
 
 int main(int argc, char* argv[])
 {

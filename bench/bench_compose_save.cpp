@@ -24,15 +24,15 @@
 #include "app/main_window/MorviMain_u.h"
 #include "app/main_window/interaction.h"
 #include "bench/bench_photos.h"
+#include "codecs/jpeg.h"
 #include "dib/kvdib.h"
 #include "gfx/bitmap.h"
-#include "gfx/jpeg.h"
 #include "gfx/picture.h"
-#include "gfx/qt/formats.h"
 #include "gfx/stream.h"
 #include "session/batch_step.h"
 #include "session/dib_normalise.h"
 #include "session/output_file.h"
+#include "session/picture_kinds.h"
 #include "session/picture_session.h"
 
 namespace {

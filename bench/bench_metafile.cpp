@@ -11,7 +11,7 @@
 
 #include "gfx/bitmap.h"
 #include "gfx/canvas.h"
-#include "gfx/metafile/metafile.h"
+#include "metafile/metafile.h"
 #include "tests/metafile/record_writer.h"
 
 namespace {

@@ -19,12 +19,12 @@
 #include <vector>
 
 #include "bench/bench_photos.h"
+#include "codecs/jpeg.h"
 #include "dib/kvdib.h"
 #include "gfx/bitmap.h"
 #include "gfx/canvas.h"
-#include "gfx/jpeg.h"
-#include "gfx/qt/formats.h"
 #include "gfx/stream.h"
+#include "session/picture_kinds.h"
 #include "session/picture_session.h"
 
 namespace {

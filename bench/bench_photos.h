@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <string>
 
+#include "codecs/jpeg.h"
 #include "gfx/bitmap.h"
-#include "gfx/jpeg.h"
 #include "gfx/safe_save.h"
 #include "gfx/stream.h"
 

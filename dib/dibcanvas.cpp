@@ -1,9 +1,9 @@
-#include "dibcanvas.h"
+#include "dib/dibcanvas.h"
 
+#include "dib/dibfuncs.h"
 #include "dib/errors.h"
 #include "dib/kvdib.h"
 #include "dib/storage.h"
-#include "gfx/dibfuncs.h"
 #include "gfx/exceptions.h"
 #include "gfx/invariants.h"
 

@@ -1,16 +1,16 @@
-#include "kvdib.h"
+#include "dib/kvdib.h"
 
 #include <cstdlib>
 #include <utility>
 
 #include "dib/dibcanvas.h"
+#include "dib/dibfuncs.h"
 #include "dib/errors.h"
 #include "dib/halftone.h"
 #include "dib/memory.h"
 #include "dib/storage.h"
 #include "gfx/bitmap.h"
 #include "gfx/canvas.h"
-#include "gfx/dibfuncs.h"
 #include "gfx/exceptions.h"
 #include "gfx/picture.h"
 

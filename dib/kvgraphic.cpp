@@ -1,4 +1,4 @@
-#include "kvgraphic.h"
+#include "dib/kvgraphic.h"
 
 #include <optional>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "memory.h"
+#include "dib/memory.h"
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "errors.h"
+#include "dib/errors.h"
 #include "gfx/stream.h"
 
 namespace kvdib {

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "dibinfos.h"
+#include "dib/dibinfos.h"
 
 namespace gfx {
 class Stream;

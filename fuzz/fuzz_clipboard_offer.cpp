@@ -25,7 +25,7 @@
 #include "gfx/bitmap.h"
 #include "gfx/dibheaders.h"
 #include "gfx/pixel_budget.h"
-#include "gfx/qt/clipboard_offer.h"
+#include "session/clipboard_offer.h"
 
 namespace {
 

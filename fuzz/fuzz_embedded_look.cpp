@@ -6,9 +6,9 @@
 #include <memory>
 #include <span>
 
+#include "codecs/colour/as_shown.h"
+#include "codecs/colour/embedded_look.h"
 #include "fuzz_common.h"
-#include "gfx/colour/as_shown.h"
-#include "gfx/colour/embedded_look.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::span<const uint8_t> bytes(data, size);

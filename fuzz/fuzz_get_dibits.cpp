@@ -7,9 +7,9 @@
 #include <span>
 #include <vector>
 
+#include "dib/dibfuncs.h"
 #include "fuzz_bitmap_input.h"
 #include "fuzz_common.h"
-#include "gfx/dibfuncs.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::Choices in(std::span<const uint8_t>(data, size));

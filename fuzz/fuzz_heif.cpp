@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <span>
 
+#include "codecs/heif.h"
 #include "fuzz_common.h"
 #include "gfx/canvas.h"
-#include "gfx/heif.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     gfx::Decoded decoded;

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <memory>
 
+#include "codecs/jpeg.h"
 #include "fuzz_common.h"
 #include "gfx/bitmap.h"
-#include "gfx/jpeg.h"
 #include "gfx/stream.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -10,11 +10,11 @@
 #include <memory>
 #include <span>
 
-#include "fuzz_qt_app.h"
 #include "fuzz_common.h"
+#include "fuzz_qt_app.h"
 #include "gfx/exceptions.h"
-#include "gfx/metafile/player.h"
-#include "gfx/metafile/readers.h"
+#include "metafile/player.h"
+#include "metafile/readers.h"
 
 template <typename Reader>
 int FuzzMetafile(const uint8_t* data, size_t size, Reader read) {

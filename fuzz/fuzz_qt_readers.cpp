@@ -6,13 +6,13 @@
 #include <memory>
 #include <span>
 
+#include "codecs/qt/qt_readers.h"
 #include "fuzz_choices.h"
 #include "fuzz_common.h"
 #include "fuzz_qt_app.h"
 #include "gfx/canvas.h"
-#include "gfx/qt/qt_readers.h"
-#include "gfx/qt/svg_graphic.h"
 #include "gfx/stream.h"
+#include "metafile/svg_graphic.h"
 
 namespace {
 

@@ -7,12 +7,12 @@
 #include <memory>
 #include <span>
 
+#include "codecs/decoded_picture.h"
+#include "codecs/qt/raster_readers.h"
 #include "fuzz_choices.h"
 #include "fuzz_common.h"
 #include "fuzz_qt_app.h"
 #include "gfx/canvas.h"
-#include "gfx/decoded_picture.h"
-#include "gfx/qt/raster_readers.h"
 #include "gfx/stream.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -6,10 +6,10 @@
 #include <memory>
 #include <span>
 
+#include "dib/dibfuncs.h"
 #include "fuzz_common.h"
 #include "fuzz_dib_input.h"
 #include "gfx/canvas.h"
-#include "gfx/dibfuncs.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::Choices in(std::span<const uint8_t>(data, size));

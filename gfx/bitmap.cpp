@@ -1,4 +1,4 @@
-#include "bitmap.h"
+#include "gfx/bitmap.h"
 
 #include <atomic>
 #include <cstdlib>
@@ -7,15 +7,15 @@
 
 #include <sys/mman.h>
 
-#include "canvas.h"
-#include "dib_layout.h"
-#include "dibheaders.h"
-#include "exceptions.h"
-#include "pixel_budget.h"
-#include "parallel.h"
-#include "pixels.h"
-#include "resample.h"
-#include "stream.h"
+#include "gfx/canvas.h"
+#include "gfx/dib_layout.h"
+#include "gfx/dibheaders.h"
+#include "gfx/exceptions.h"
+#include "gfx/parallel.h"
+#include "gfx/pixel_budget.h"
+#include "gfx/pixels.h"
+#include "gfx/resample.h"
+#include "gfx/stream.h"
 
 namespace gfx {
 

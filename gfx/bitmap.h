@@ -13,9 +13,9 @@
 #include <memory>
 #include <vector>
 
-#include "graphic.h"
-#include "palette.h"
-#include "types.h"
+#include "gfx/graphic.h"
+#include "gfx/palette.h"
+#include "gfx/types.h"
 
 namespace gfx {
 

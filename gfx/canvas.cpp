@@ -1,12 +1,12 @@
-#include "canvas.h"
+#include "gfx/canvas.h"
 
 #include <algorithm>
 #include <cstdlib>
 
-#include "bitmap.h"
-#include "graphic.h"
-#include "pixels.h"
-#include "resample.h"
+#include "gfx/bitmap.h"
+#include "gfx/graphic.h"
+#include "gfx/pixels.h"
+#include "gfx/resample.h"
 
 namespace gfx {
 

@@ -5,7 +5,7 @@
 // the bitmap.
 #pragma once
 
-#include "types.h"
+#include "gfx/types.h"
 
 namespace gfx {
 

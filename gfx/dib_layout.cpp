@@ -1,4 +1,4 @@
-#include "dib_layout.h"
+#include "gfx/dib_layout.h"
 
 namespace gfx {
 

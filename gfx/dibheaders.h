@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "types.h"
+#include "gfx/types.h"
 
 namespace gfx {
 

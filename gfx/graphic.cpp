@@ -1,8 +1,8 @@
-#include "graphic.h"
+#include "gfx/graphic.h"
 
-#include "exceptions.h"
-#include "safe_save.h"
-#include "stream.h"
+#include "gfx/exceptions.h"
+#include "gfx/safe_save.h"
+#include "gfx/stream.h"
 
 namespace gfx {
 

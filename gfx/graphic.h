@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "palette.h"
-#include "types.h"
+#include "gfx/palette.h"
+#include "gfx/types.h"
 
 namespace gfx {
 

@@ -1,4 +1,4 @@
-#include "invariants.h"
+#include "gfx/invariants.h"
 
 #include <cstdio>
 

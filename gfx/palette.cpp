@@ -1,4 +1,4 @@
-#include "palette.h"
+#include "gfx/palette.h"
 
 #include <algorithm>
 

@@ -9,7 +9,7 @@
 #include <span>
 #include <vector>
 
-#include "types.h"
+#include "gfx/types.h"
 
 namespace gfx {
 

@@ -1,4 +1,4 @@
-#include "parallel.h"
+#include "gfx/parallel.h"
 
 #include <algorithm>
 #include <atomic>

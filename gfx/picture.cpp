@@ -1,10 +1,10 @@
-#include "picture.h"
+#include "gfx/picture.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "bitmap.h"
-#include "exceptions.h"
+#include "gfx/bitmap.h"
+#include "gfx/exceptions.h"
 
 namespace gfx {
 

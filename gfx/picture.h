@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "graphic.h"
+#include "gfx/graphic.h"
 
 namespace gfx {
 

@@ -1,9 +1,9 @@
-#include "pixel_budget.h"
+#include "gfx/pixel_budget.h"
 
 #include <cstdlib>
 
-#include "byte_reader.h"
-#include "dibheaders.h"
+#include "gfx/byte_reader.h"
+#include "gfx/dibheaders.h"
 
 namespace gfx {
 

@@ -9,7 +9,7 @@
 #include <span>
 #include <string>
 
-#include "exceptions.h"
+#include "gfx/exceptions.h"
 
 namespace gfx {
 

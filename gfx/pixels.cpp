@@ -1,4 +1,4 @@
-#include "pixels.h"
+#include "gfx/pixels.h"
 
 #include <algorithm>
 #include <bit>

@@ -8,8 +8,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "bitmap.h"
-#include "types.h"
+#include "gfx/bitmap.h"
+#include "gfx/types.h"
 
 namespace gfx {
 

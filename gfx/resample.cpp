@@ -1,4 +1,4 @@
-#include "resample.h"
+#include "gfx/resample.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,9 +10,9 @@
 #include <emmintrin.h>
 #endif
 
-#include "bitmap.h"
-#include "parallel.h"
-#include "pixels.h"
+#include "gfx/bitmap.h"
+#include "gfx/parallel.h"
+#include "gfx/pixels.h"
 
 namespace gfx {
 

@@ -3,8 +3,8 @@
 // and the GDI-like StretchDIBits.
 #pragma once
 
-#include "canvas.h"
-#include "types.h"
+#include "gfx/canvas.h"
+#include "gfx/types.h"
 
 namespace gfx {
 

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <span>
 
-#include "byte_reader.h"
+#include "gfx/byte_reader.h"
 
 namespace gfx {
 

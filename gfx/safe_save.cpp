@@ -1,4 +1,4 @@
-#include "safe_save.h"
+#include "gfx/safe_save.h"
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -13,8 +13,8 @@
 #include <utility>
 #include <vector>
 
-#include "exceptions.h"
-#include "stream.h"
+#include "gfx/exceptions.h"
+#include "gfx/stream.h"
 
 namespace gfx {
 

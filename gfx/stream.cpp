@@ -1,4 +1,4 @@
-#include "stream.h"
+#include "gfx/stream.h"
 
 #include <fcntl.h>
 #include <sys/sendfile.h>
@@ -10,7 +10,7 @@
 #include <cstring>
 #include <limits>
 
-#include "exceptions.h"
+#include "gfx/exceptions.h"
 
 namespace gfx {
 

@@ -1,11 +1,11 @@
 #include "session/output_file.h"
 
+#include "codecs/jpeg.h"
+#include "codecs/qt/qt_writers.h"
+#include "codecs/webp.h"
 #include "gfx/bitmap.h"
-#include "gfx/jpeg.h"
-#include "gfx/qt/qt_writers.h"
 #include "gfx/safe_save.h"
 #include "gfx/stream.h"
-#include "gfx/webp.h"
 
 namespace morvi {
 

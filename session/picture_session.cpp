@@ -7,17 +7,17 @@
 #include <cstdlib>
 #include <new>
 
+#include "codecs/decoded_picture.h"
+#include "codecs/jpeg.h"
 #include "dib/kvdib.h"
 #include "gfx/canvas.h"
 #include "gfx/exceptions.h"
-#include "gfx/decoded_picture.h"
-#include "gfx/jpeg.h"
 #include "gfx/pixel_budget.h"
-#include "gfx/qt/clipboard_offer.h"
 #include "gfx/qt/qimage_bridge.h"
-#include "gfx/qt/svg_graphic.h"
 #include "gfx/rotate.h"
 #include "gfx/stream.h"
+#include "metafile/svg_graphic.h"
+#include "session/clipboard_offer.h"
 #include "session/dib_normalise.h"
 #include "session/output_size.h"
 #include "session/paste_rules.h"

@@ -1,7 +1,7 @@
 #include "session/source_coding.h"
 
-#include "gfx/decoded_picture.h"
-#include "gfx/jpeg.h"
+#include "codecs/decoded_picture.h"
+#include "codecs/jpeg.h"
 
 namespace morvi {
 

@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <exception>
 
+#include "codecs/jpeg.h"
 #include "gfx/bitmap.h"
 #include "gfx/canvas.h"
-#include "gfx/jpeg.h"
 #include "gfx/safe_save.h"
 #include "gfx/stream.h"
 

@@ -10,8 +10,8 @@
 #include "gfx/canvas.h"
 #include "gfx/dibheaders.h"
 #include "gfx/exceptions.h"
-#include "gfx/qt/clipboard_offer.h"
 #include "gfx/qt/qimage_bridge.h"
+#include "session/clipboard_offer.h"
 #include "session/output_size.h"
 #include "session/save_names.h"
 

@@ -8,8 +8,8 @@
 #include <cstring>
 
 #include "gfx/exceptions.h"
-#include "gfx/metafile/text_codec.h"
 #include "gfx/stream.h"
+#include "metafile/text_codec.h"
 
 namespace morvi {
 namespace {

@@ -11,10 +11,10 @@
 
 #include <cstdint>
 
+#include "dib/kvdib.h"
 #include "gfx/bitmap.h"
 #include "gfx/canvas.h"
-#include "gfx/qt/formats.h"
-#include "dib/kvdib.h"
+#include "session/picture_kinds.h"
 
 namespace morvi::test {
 

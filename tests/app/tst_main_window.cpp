@@ -14,8 +14,8 @@
 #include <memory>
 
 #include "app/main_window/MorviMain_u.h"
-#include "gfx/qt/formats.h"
 #include "scripted_interaction.h"
+#include "session/picture_kinds.h"
 #include "test_pictures.h"
 
 using namespace morvi;

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "gfx/exceptions.h"
-#include "gfx/metafile/metafile.h"
+#include "metafile/metafile.h"
 #include "record_writer.h"
 
 namespace {

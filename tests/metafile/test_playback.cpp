@@ -12,10 +12,10 @@
 
 #include "gfx/bitmap.h"
 #include "gfx/canvas.h"
-#include "gfx/metafile/metafile.h"
-#include "gfx/metafile/text_codec.h"
 #include "gfx/picture.h"
 #include "gfx/stream.h"
+#include "metafile/metafile.h"
+#include "metafile/text_codec.h"
 #include "record_writer.h"
 
 namespace {

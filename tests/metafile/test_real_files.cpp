@@ -10,8 +10,8 @@
 #include <string>
 
 #include "gfx/exceptions.h"
-#include "gfx/metafile/metafile.h"
 #include "gfx/stream.h"
+#include "metafile/metafile.h"
 
 namespace {
 

@@ -12,16 +12,16 @@
 #include <string>
 #include <vector>
 
+#include "codecs/jpeg.h"
 #include "dib/kvdib.h"
 #include "dib/memory.h"
 #include "gfx/bitmap.h"
 #include "gfx/canvas.h"
 #include "gfx/exceptions.h"
-#include "gfx/jpeg.h"
 #include "gfx/pixel_budget.h"
-#include "gfx/qt/clipboard_offer.h"
-#include "gfx/qt/formats.h"
 #include "gfx/stream.h"
+#include "session/clipboard_offer.h"
+#include "session/picture_kinds.h"
 #include "session/picture_session.h"
 #include "session/save_names.h"
 #include "tests/app/test_pictures.h"

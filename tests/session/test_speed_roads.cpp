@@ -12,9 +12,9 @@
 #include <cstring>
 #include <vector>
 
+#include "codecs/jpeg.h"
 #include "dib/kvdib.h"
 #include "gfx/bitmap.h"
-#include "gfx/jpeg.h"
 #include "gfx/parallel.h"
 #include "gfx/picture.h"
 #include "gfx/safe_save.h"

@@ -10,8 +10,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "gfx/colour/embedded_look.h"
-#include "gfx/webp.h"
+#include "codecs/colour/embedded_look.h"
+#include "codecs/webp.h"
 #include "session/batch_step.h"
 #include "session/picture_session.h"
 #include "session/save_names.h"

@@ -13,12 +13,12 @@
 
 #include "app/main_window/MorviMain_u.h"
 #include "app/widgets/updown_control.h"
+#include "codecs/jpeg.h"
 #include "dib/kvdib.h"
 #include "gfx/bitmap.h"
-#include "gfx/jpeg.h"
-#include "gfx/qt/formats.h"
 #include "gfx/safe_save.h"
 #include "gfx/stream.h"
+#include "session/picture_kinds.h"
 #include "tests/app/scripted_interaction.h"
 #include "tests/app/test_pictures.h"
 

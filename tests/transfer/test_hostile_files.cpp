@@ -15,10 +15,10 @@
 #include <string>
 
 #include "app/main_window/MorviMain_u.h"
+#include "codecs/jpeg.h"
 #include "dib/kvdib.h"
-#include "gfx/jpeg.h"
-#include "gfx/qt/formats.h"
 #include "gfx/stream.h"
+#include "session/picture_kinds.h"
 #include "tests/app/scripted_interaction.h"
 #include "tests/app/test_pictures.h"
 #include "tests/metafile/record_writer.h"

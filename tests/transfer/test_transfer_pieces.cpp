@@ -8,13 +8,13 @@
 #include <filesystem>
 #include <fstream>
 
-#include "session/output_file.h"
-#include "session/paste_rules.h"
+#include "codecs/jpeg.h"
 #include "gfx/bitmap.h"
 #include "gfx/canvas.h"
 #include "gfx/exceptions.h"
-#include "gfx/jpeg.h"
 #include "gfx/stream.h"
+#include "session/output_file.h"
+#include "session/paste_rules.h"
 
 namespace morvi {
 namespace {

@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "dib/kvdib.h"
-#include "gfx/qt/formats.h"
+#include "session/picture_kinds.h"
 #include "tools/morvi_resize/options.h"
 #include "tools/morvi_resize/progress.h"
 #include "tools/morvi_resize/runner.h"
